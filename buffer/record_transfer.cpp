@@ -1,0 +1,180 @@
+#include "buffer/record_transfer.h"
+
+#include <atomic>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string FileNameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+uint32_t ReadInFormat(RecordFile& file, RecordFormat format, uint8_t* data, uint32_t capacity, uint32_t& status) {
+    switch (format) {
+    case RecordFormat::IntelHex:
+        return file.TransferIntelHex(data, capacity, status, TRANSFER_READ);
+    case RecordFormat::SRecord:
+        return file.TransferSRecord(data, capacity, status, TRANSFER_READ);
+    case RecordFormat::Binary:
+        return file.TransferBinary(data, capacity, TRANSFER_READ);
+    case RecordFormat::Unknown:
+        break;
+    }
+    return 0;
+}
+
+void WriteInFormat(RecordFile& file, RecordFormat format, const uint8_t* data, uint32_t capacity) {
+    // The transfers take one pointer for both directions; writing never changes the buffer.
+    auto* buffer = const_cast<uint8_t*>(data);
+    uint32_t status = STATUS_NONE;
+    switch (format) {
+    case RecordFormat::IntelHex:
+        file.TransferIntelHex(buffer, capacity, status, TRANSFER_WRITE);
+        break;
+    case RecordFormat::SRecord:
+        file.TransferSRecord(buffer, capacity, status, TRANSFER_WRITE);
+        break;
+    case RecordFormat::Binary:
+        file.TransferBinary(buffer, capacity, TRANSFER_WRITE);
+        break;
+    case RecordFormat::Unknown:
+        break;
+    }
+}
+
+std::string ErrorTextFor(const char* operation, int errorNumber) {
+    return std::string(operation) + ": " + std::strerror(errorNumber);
+}
+
+// A name in the target's folder that no one else uses, so the rename stays within one file system.
+bool CreateBeside(RecordFile& file, const std::filesystem::path& target, std::string& temporaryPath) {
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = "." + target.filename().string() + "." + std::to_string(::getpid()) + "-" +
+                                 std::to_string(serial++) + ".tmp";
+        temporaryPath = (target.parent_path() / name).string();
+        if (file.Create(temporaryPath, RecordFile::CreateMode::MustBeNew)) {
+            return true;
+        }
+        if (file.ErrorNumber() != EEXIST) {
+            return false;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+RecordFormat FormatForFileName(const std::string& nameWithoutFolder) {
+    if (nameWithoutFolder.size() < 3) {
+        return RecordFormat::Unknown;
+    }
+    std::string last = nameWithoutFolder.substr(nameWithoutFolder.size() - 3);
+    for (char& c : last) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (last == "mcs" || last == "hex") {
+        return RecordFormat::IntelHex;
+    }
+    if (last == "exo") {
+        return RecordFormat::SRecord;
+    }
+    if (last == "bin") {
+        return RecordFormat::Binary;
+    }
+    return RecordFormat::Unknown;
+}
+
+const char* LoadWarningText(LoadWarning warning) {
+    switch (warning) {
+    case LoadWarning::Truncated:
+        return "Program File is larger than device buffer. The file was truncated to fit into the buffer";
+    case LoadWarning::AddressRange:
+        return "Address in file is too large for the buffer";
+    case LoadWarning::Checksum:
+        return "Checksum failed while reading data";
+    case LoadWarning::None:
+        break;
+    }
+    return "";
+}
+
+LoadResult LoadRecordFile(const std::string& path, uint8_t* data, uint32_t capacity) {
+    LoadResult result;
+    RecordFile file;
+    if (!file.Open(path)) {
+        result.fileError = file.ErrorText();
+        return result;
+    }
+    result.opened = true;
+    result.format = FormatForFileName(FileNameOf(path));
+    if (result.format == RecordFormat::Unknown) {
+        return result;
+    }
+    result.count = ReadInFormat(file, result.format, data, capacity, result.status);
+    file.Close();
+    result.fileError = file.ErrorText();
+    if (result.count > capacity) {
+        result.warning = LoadWarning::Truncated;
+    } else if (result.status == STATUS_ADDRESS_RANGE) {
+        result.warning = LoadWarning::AddressRange;
+    } else if (result.status == STATUS_CHECKSUM) {
+        result.warning = LoadWarning::Checksum;
+    }
+    return result;
+}
+
+SaveResult SaveRecordFile(const std::string& path, const uint8_t* data, uint32_t capacity) {
+    const RecordFormat format = FormatForFileName(FileNameOf(path));
+    if (format == RecordFormat::Unknown) {
+        return {SaveOutcome::UnknownFormat, {}};
+    }
+    // A link is kept: the file it points to is the one replaced.
+    std::filesystem::path target(path);
+    std::error_code ignored;
+    if (std::filesystem::is_symlink(target, ignored)) {
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, ignored);
+        if (!ignored) {
+            target = resolved;
+        }
+    }
+
+    // Refuse what a plain create would refuse: the rename would otherwise replace it anyway.
+    struct stat existing {};
+    const bool targetExists = ::stat(target.c_str(), &existing) == 0;
+    if (targetExists && S_ISDIR(existing.st_mode)) {
+        return {SaveOutcome::NotCreated, ErrorTextFor("Create error", EISDIR)};
+    }
+    if (targetExists && ::access(target.c_str(), W_OK) != 0) {
+        return {SaveOutcome::NotCreated, ErrorTextFor("Create error", errno)};
+    }
+
+    RecordFile file;
+    std::string temporaryPath;
+    if (!CreateBeside(file, target, temporaryPath)) {
+        return {SaveOutcome::NotCreated, file.ErrorText()};
+    }
+    WriteInFormat(file, format, data, capacity);
+    if (!file.Close()) {
+        std::remove(temporaryPath.c_str());
+        return {SaveOutcome::WriteFailed, file.ErrorText()};
+    }
+    // The new file keeps the permissions of the one it replaces.
+    if (targetExists && ::chmod(temporaryPath.c_str(), existing.st_mode & 07777) != 0) {
+        const int error = errno;
+        std::remove(temporaryPath.c_str());
+        return {SaveOutcome::WriteFailed, ErrorTextFor("Write error", error)};
+    }
+    if (std::rename(temporaryPath.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        std::remove(temporaryPath.c_str());
+        return {SaveOutcome::WriteFailed, ErrorTextFor("Write error", error)};
+    }
+    return {};
+}

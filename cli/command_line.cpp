@@ -1,0 +1,304 @@
+#include "cli/command_line.h"
+
+#include <charconv>
+#include <string_view>
+
+#include "cli/device_names.h"
+
+namespace cli {
+namespace {
+
+struct CommandSpec {
+    const char* name;
+    Command command;
+    size_t fileCount;
+    const char* fileNames;   // how the usage error names the files
+};
+
+constexpr CommandSpec kCommands[] = {
+    {"devices", Command::Devices, 0, ""},
+    {"identify", Command::Identify, 0, ""},
+    {"blank", Command::Blank, 0, ""},
+    {"read", Command::Read, 1, "FILE"},
+    {"convert", Command::Convert, 2, "IN and OUT"},
+    {"checksum", Command::Checksum, 1, "FILE"},
+    {"dump", Command::Dump, 1, "FILE"},
+    {"program", Command::Program, 1, "FILE"},
+    {"verify", Command::Verify, 1, "FILE"},
+};
+
+enum class OptionGroup { Station, BufferSize, From, OptionBits };
+
+struct OptionSpec {
+    std::string_view name;
+    bool takesValue;
+    OptionGroup group;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"--sim", true, OptionGroup::Station},
+    {"--direct", false, OptionGroup::Station},
+    {"--port", true, OptionGroup::Station},
+    {"--device", true, OptionGroup::BufferSize},
+    {"--size", true, OptionGroup::BufferSize},
+    {"--from", true, OptionGroup::From},
+    {"--reset", true, OptionGroup::OptionBits},
+    {"--busy", true, OptionGroup::OptionBits},
+    {"--output", true, OptionGroup::OptionBits},
+};
+
+struct GivenOption {
+    const OptionSpec* spec;
+    std::string value;
+};
+
+const OptionSpec* FindOption(std::string_view name) {
+    for (const OptionSpec& spec : kOptions) {
+        if (spec.name == name) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+bool GroupAllowed(OptionGroup group, Command command) {
+    switch (group) {
+    case OptionGroup::Station:
+        return UsesStation(command);
+    case OptionGroup::BufferSize:
+        return command == Command::Convert || command == Command::Checksum || command == Command::Dump;
+    case OptionGroup::From:
+        return command == Command::Dump;
+    case OptionGroup::OptionBits:
+        return command == Command::Program;
+    }
+    return false;
+}
+
+// A decimal number, or a hexadecimal one after 0x.
+bool ParseNumber(const std::string& text, uint32_t& value) {
+    int base = 10;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        first += 2;
+    }
+    if (first == last || *first == '+' || *first == '-') {
+        return false;
+    }
+    const auto [end, problem] = std::from_chars(first, last, value, base);
+    return problem == std::errc() && end == last;
+}
+
+// Splits the words of the command line into options (with their values) and the rest.
+bool SplitArguments(const std::vector<std::string>& args, std::vector<GivenOption>& options,
+                    std::vector<std::string>& words, bool& help, std::string& error) {
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            words.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            return true;
+        }
+        const size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const OptionSpec* spec = FindOption(name);
+        if (!spec) {
+            error = "unknown option '" + name + "'";
+            return false;
+        }
+        GivenOption given{spec, {}};
+        if (!spec->takesValue && equals != std::string::npos) {
+            error = name + " takes no value";
+            return false;
+        }
+        if (spec->takesValue && equals != std::string::npos) {
+            given.value = arg.substr(equals + 1);
+        } else if (spec->takesValue) {
+            if (i + 1 == args.size()) {
+                error = name + " needs a value";
+                return false;
+            }
+            given.value = args[++i];
+        }
+        for (const GivenOption& earlier : options) {
+            if (earlier.spec == spec) {
+                error = name + " is given twice";
+                return false;
+            }
+        }
+        options.push_back(std::move(given));
+    }
+    return true;
+}
+
+const PromDevice* FindType(const std::string& name, std::string& error) {
+    const PromDevice* type = FindDeviceType(StandardCatalog(), name);
+    if (!type) {
+        error = "unknown PROM type '" + name + "' ('promtool devices' lists the types)";
+    }
+    return type;
+}
+
+// One of two words for an on/off choice: `off` gives false, `on` true.
+bool ParseChoice(const GivenOption& option, const char* off, const char* on, std::optional<bool>& choice,
+                 std::string& error) {
+    if (option.value == off || option.value == on) {
+        choice = option.value == on;
+        return true;
+    }
+    error = std::string(option.spec->name) + " must be " + off + " or " + on;
+    return false;
+}
+
+bool ApplyOption(const GivenOption& option, CommandLine& line, std::string& error) {
+    const std::string_view name = option.spec->name;
+    const std::string& value = option.value;
+    if (name == "--sim") {
+        const size_t colon = value.find(':');
+        line.station.simulatedType = FindType(value.substr(0, colon), error);
+        if (colon != std::string::npos) {
+            line.station.chipFile = value.substr(colon + 1);
+            if (line.station.chipFile.empty()) {
+                error = "--sim TYPE:CHIPFILE needs a file name after the colon";
+                return false;
+            }
+        }
+        return line.station.simulatedType != nullptr;
+    }
+    if (name == "--direct") {
+        line.station.direct = true;
+        return true;
+    }
+    if (name == "--port") {
+        uint32_t base = 0;
+        if (!ParseNumber(value, base) || (base != 0x378 && base != 0x278 && base != 0x3BC)) {
+            error = "--port must be 0x378, 0x278 or 0x3BC";
+            return false;
+        }
+        line.station.portBase = static_cast<uint16_t>(base);
+        return true;
+    }
+    if (name == "--device") {
+        const PromDevice* type = FindType(value, error);
+        if (type) {
+            line.bufferSize = type->sizeBits / 8;
+        }
+        return type != nullptr;
+    }
+    if (name == "--size") {
+        if (!ParseNumber(value, line.bufferSize) || line.bufferSize == 0 || line.bufferSize > kMaxBufferSize) {
+            error = "--size must be a number of bytes from 1 to " + std::to_string(kMaxBufferSize);
+            return false;
+        }
+        return true;
+    }
+    if (name == "--from") {
+        if (!ParseNumber(value, line.dumpFrom)) {
+            error = "--from must be a byte offset";
+            return false;
+        }
+        return true;
+    }
+    if (name == "--reset") {
+        return ParseChoice(option, "high", "low", line.optionBits.resetLow, error);
+    }
+    if (name == "--busy") {
+        return ParseChoice(option, "floating", "pulldown", line.optionBits.busyPulldown, error);
+    }
+    return ParseChoice(option, "serial", "parallel", line.optionBits.expressParallel, error);
+}
+
+bool Given(const std::vector<GivenOption>& options, std::string_view name) {
+    for (const GivenOption& option : options) {
+        if (option.spec->name == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What no single option can tell: options that go together or exclude each other.
+bool CheckCombination(const std::vector<GivenOption>& options, CommandLine& line, std::string& error) {
+    const bool sizeGiven = Given(options, "--device") || Given(options, "--size");
+    if (GroupAllowed(OptionGroup::BufferSize, line.command) && !sizeGiven) {
+        error = "give the buffer size with --device NAME or --size BYTES";
+        return false;
+    }
+    if (Given(options, "--device") && Given(options, "--size")) {
+        error = "give either --device or --size, not both";
+        return false;
+    }
+    if (line.command == Command::Dump && line.dumpFrom >= line.bufferSize) {
+        error = "--from lies beyond the buffer of " + std::to_string(line.bufferSize) + " bytes";
+        return false;
+    }
+    if (line.station.direct && !line.station.simulatedType) {
+        error = "direct mode is not available for real hardware: leave out --direct to use the port driver";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool UsesStation(Command command) {
+    return command == Command::Identify || command == Command::Blank || command == Command::Read ||
+           command == Command::Program || command == Command::Verify;
+}
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& into, std::string& error) {
+    std::vector<GivenOption> options;
+    std::vector<std::string> words;
+    if (!SplitArguments(args, options, words, into.help, error)) {
+        return false;
+    }
+    if (into.help) {
+        return true;
+    }
+    if (words.empty()) {
+        error = "no command given";
+        return false;
+    }
+    const CommandSpec* spec = nullptr;
+    for (const CommandSpec& candidate : kCommands) {
+        if (words[0] == candidate.name) {
+            spec = &candidate;
+        }
+    }
+    if (!spec) {
+        error = "unknown command '" + words[0] + "'";
+        return false;
+    }
+    into.command = spec->command;
+    into.files.assign(words.begin() + 1, words.end());
+    if (into.files.size() > spec->fileCount) {
+        error = "unexpected argument '" + into.files[spec->fileCount] + "'";
+        return false;
+    }
+    if (into.files.size() < spec->fileCount) {
+        error = std::string(spec->name) + " needs " + spec->fileNames;
+        return false;
+    }
+    for (const GivenOption& option : options) {
+        if (!GroupAllowed(option.spec->group, into.command)) {
+            error = std::string(option.spec->name) + " is not an option of " + spec->name;
+            return false;
+        }
+        if (!ApplyOption(option, into, error)) {
+            return false;
+        }
+    }
+    return CheckCombination(options, into, error);
+}
+
+}  // namespace cli

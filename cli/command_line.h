@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/prom_device.h"
+
+namespace cli {
+
+enum class Command { Devices, Identify, Blank, Read, Convert, Checksum, Dump, Program, Verify };
+
+// Which programmer the part commands use.
+struct StationChoice {
+    const PromDevice* simulatedType = nullptr;   // nullptr: real hardware
+    std::string chipFile;                        // keeps the simulated part between runs
+    bool direct = false;                         // direct mode instead of the port driver
+    uint16_t portBase = 0x378;
+};
+
+// The option bits a program run asks for; unset leaves a bit unprogrammed.
+struct OptionBitChoices {
+    std::optional<bool> resetLow;
+    std::optional<bool> busyPulldown;
+    std::optional<bool> expressParallel;
+};
+
+struct CommandLine {
+    bool help = false;
+    Command command = Command::Devices;
+    StationChoice station;
+    std::vector<std::string> files;   // the command's FILE, or IN and OUT
+    uint32_t bufferSize = 0;          // from --device or --size
+    uint32_t dumpFrom = 0;
+    OptionBitChoices optionBits;
+};
+
+// The largest buffer --size accepts: well above the largest part.
+constexpr uint32_t kMaxBufferSize = 64u << 20;
+
+// Parses the arguments after the program name. False, with the reason in `error`, for a
+// command line that is wrong.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& into, std::string& error);
+
+// Does the command work on the part in the socket?
+bool UsesStation(Command command);
+
+}  // namespace cli

@@ -1,0 +1,51 @@
+#include "cli/part_steps.h"
+
+#include "cli/image_files.h"
+#include "engine/status_line.h"
+
+namespace cli {
+
+bool IdentifyPart(Programmer& programmer, const Console& console) {
+    ShowStatusLine();
+    SetStatusText("Programmer check...");
+    const int32_t presence = programmer.CheckProgrammer();
+    HideStatusLine();
+    if (presence & 1) {
+        console.Error("Programmer not present. If programmer is connected, check battery and cable (if used)");
+        return false;
+    }
+    if (presence & 2) {
+        console.Error("Programmer micro controller error, pulse not found.");
+        return false;
+    }
+    if (programmer.Identify(true)) {
+        return true;
+    }
+    if (!programmer.currentDevice) {
+        console.Error("No Device found");
+    } else {
+        console.Error("not enough memory for the buffer of a " + programmer.currentDevice->name);
+    }
+    return false;
+}
+
+bool LoadPartImage(Programmer& programmer, const std::string& file, const std::string& refusal,
+                   const Console& console) {
+    switch (LoadImage(file, programmer.buffer.get(), programmer.GetBufferLength(), console)) {
+    case LoadOutcome::Loaded:
+        programmer.UpdateChecksum();
+        return true;
+    case LoadOutcome::LoadedWithWarning:
+        console.Error(file + " did not load whole: " + refusal);
+        return false;
+    case LoadOutcome::Failed:
+        break;
+    }
+    return false;
+}
+
+std::string WithFailureText(const std::string& message, const std::string& failureText) {
+    return failureText.empty() ? message : message + ": " + failureText;
+}
+
+}  // namespace cli

@@ -1,0 +1,114 @@
+#include "cli/station_setup.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "driver/port_driver.h"
+#include "driver/ppdev_port.h"
+#include "link/port_driver_protocol.h"
+#include "platform/platform_value.h"
+
+namespace cli {
+namespace {
+
+// Holds the port driver's place until the operator's port reaches it, so that the power-off of
+// the programmer's construction touches no port the operator did not choose.
+class UnchosenPort final : public platform::RegisterPort {
+public:
+    void Write(uint16_t, uint8_t) override {}
+    uint8_t Read(uint16_t) override { return 0; }
+};
+
+std::string PortName(uint16_t base) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", base);
+    return text;
+}
+
+}  // namespace
+
+Station::~Station() {
+    programmer.reset();
+    if (hardwareDriverInstalled) {
+        driver::RemovePortDriver(port_driver::kDeviceName);
+    }
+}
+
+bool Station::Open(std::string& error) {
+    if (choice.simulatedType) {
+        simulation = std::make_unique<sim::SimulatedStation>(choice.portBase);
+        if (!InsertSimulatedPart(error)) {
+            return false;
+        }
+    } else {
+        driver::InstallPortDriver(port_driver::kDeviceName, [this](uint16_t base, std::string& portError)
+                                      -> std::unique_ptr<platform::RegisterPort> {
+            if (!hardwarePortChosen) {
+                return std::make_unique<UnchosenPort>();
+            }
+            return driver::OpenHardwarePort(base, portError);
+        });
+        hardwareDriverInstalled = true;
+    }
+    // Direct mode drives the simulated port's registers: the command line offers it with --sim only.
+    if (choice.direct) {
+        programmer = std::make_unique<Programmer>(platform::kDirectPortFamilyVersion, &simulation->programmer);
+        programmer->portBase = choice.portBase;
+        return true;
+    }
+    programmer = std::make_unique<Programmer>(platform::kDriverFamilyVersion);
+    programmer->portBase = choice.portBase;
+    return TellDriverThePort(error);
+}
+
+bool Station::TellDriverThePort(std::string& error) {
+    hardwarePortChosen = true;
+    programmer->CloseDriver();
+    programmer->OpenDriver();
+    if (!programmer->lastResult) {
+        error = "the port driver cannot use the parallel port at " + PortName(choice.portBase) + ": " +
+                driver::PortDriverError(port_driver::kDeviceName);
+        return false;
+    }
+    return true;
+}
+
+bool Station::InsertSimulatedPart(std::string& error) {
+    const PromDevice& type = *choice.simulatedType;
+    std::error_code ignored;
+    if (choice.chipFile.empty() || !std::filesystem::exists(choice.chipFile, ignored)) {
+        simulation->programmer.InsertBlankPart(type);
+        return true;
+    }
+    sim::SimulatedProm part;
+    std::string loadError;
+    if (!sim::LoadChipFile(choice.chipFile, part, loadError)) {
+        error = "chip file " + choice.chipFile + ": " + loadError;
+        return false;
+    }
+    if (part.type.name != type.name) {
+        error = "chip file " + choice.chipFile + " holds a PROM of type " + part.type.name + ", not " + type.name;
+        return false;
+    }
+    simulation->programmer.InsertPart(part);
+    return true;
+}
+
+bool Station::SaveChipFile(std::string& error) {
+    if (choice.chipFile.empty()) {
+        return true;
+    }
+    const sim::SimulatedProm* part = simulation->programmer.Part();
+    if (!part) {
+        error = "chip file " + choice.chipFile + ": the socket is empty";
+        return false;
+    }
+    std::string saveError;
+    if (!sim::SaveChipFile(choice.chipFile, *part, saveError)) {
+        error = "chip file " + choice.chipFile + ": " + saveError;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace cli

@@ -1,0 +1,44 @@
+#include "cli/usage_text.h"
+
+namespace cli {
+
+const char* UsageText() {
+    return R"(Usage: promtool [--sim TYPE[:CHIPFILE]] [--direct] [--port ADDRESS] COMMAND ...
+
+  devices         list the PROM types, one a line
+
+Commands on the PROM in the programmer (each checks the programmer and identifies the PROM first):
+  identify        show the PROM's type, size, word size, option bits and codes
+  blank           blank check; exit status 1 when the PROM is not blank
+  read FILE       read the PROM into FILE
+  program FILE [--reset high|low] [--busy floating|pulldown] [--output serial|parallel]
+                  program the PROM from FILE and the option bits asked for (busy and output on
+                  XC17V16, XC17V08 and the X/EL types only; bits not asked for stay unprogrammed),
+                  then verify it
+  verify FILE     compare the PROM with FILE
+
+Commands on files (the buffer is 0xFF before the file is loaded):
+  convert IN OUT (--device NAME | --size BYTES)        load IN, save it as OUT, show the checksum
+  checksum FILE (--device NAME | --size BYTES)         show the buffer's checksum
+  dump FILE (--device NAME | --size BYTES) [--from OFFSET]
+                  show the buffer in lines of 16 bytes, from the line holding OFFSET
+
+File formats, chosen by the last three letters of the name: mcs and hex (Intel Hex),
+exo (Motorola S-record), bin (binary).
+
+Programmer:
+  --sim TYPE[:CHIPFILE]  a simulated programmer holding a TYPE PROM. CHIPFILE keeps that PROM
+                         between runs: created blank when missing, written back after the run.
+  --direct               direct mode: the simulated port's registers are driven directly
+                         (simulator only). Without it every access goes through the port driver.
+  --port ADDRESS         the parallel port: 0x378 (default), 0x278 or 0x3BC. Without --sim this
+                         is real hardware through Linux ppdev (/dev/parportN).
+
+Numbers may be decimal or hexadecimal with 0x.
+
+Exit status: 0 success, 1 the operation failed, 2 usage error,
+3 done, but a file loaded with a warning (convert, checksum, dump).
+)";
+}
+
+}  // namespace cli

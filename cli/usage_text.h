@@ -1,0 +1,8 @@
+#pragma once
+
+namespace cli {
+
+// What --help prints.
+const char* UsageText();
+
+}  // namespace cli

@@ -1,0 +1,233 @@
+// Streams the data array of the identified part out of the socket: the blank check and the read.
+// Plain parts shift their array out bit by bit in read mode; extended parts present one word per
+// address in programming mode. The port driver streams the array in pieces of its own.
+#include <algorithm>
+#include <cstring>
+
+#include "engine/programmer.h"
+#include "engine/status_line.h"
+#include "link/port_driver_protocol.h"
+
+using namespace port_driver;
+
+namespace {
+
+// Bytes per driver request: one thirty-second of the part's words, in whole words (at least one,
+// so that a part of fewer than 32 words still moves on).
+uint32_t DriverPieceLength(const PromDevice& device) {
+    const uint32_t words = device.sizeBits / device.wordSize / 32;
+    return std::max<uint32_t>(words, 1) * (device.wordSize / 8);
+}
+
+int16_t StreamingPowerMode(const PromDevice& device) {
+    return IsExtended(device) ? POWER_PROGRAM : POWER_READ;
+}
+
+// Sends one driver request for the next `length` bytes of the array, with the socket as the
+// streaming power-up left it. True when the driver answered.
+bool SendPieceRequest(Programmer& programmer, uint32_t code, uint32_t length, uint32_t outSize) {
+    const PromDevice& device = *programmer.currentDevice;
+    programmer.FillRequestHeader(length, device.readSupply, StreamingPowerMode(device),
+                                 SupplySelect(device.programSupply));
+    return programmer.SendRequest(code, kHeaderSize, outSize);
+}
+
+// The register sequences of direct mode, with the port addresses and the supply select of the
+// current device worked out once for the whole stream.
+class DirectStream {
+public:
+    explicit DirectStream(Programmer& programmer)
+        : programmer(programmer), data(programmer.portBase), status(programmer.portBase + 1),
+          supply(programmer.currentDevice->programSupply), s(SupplySelect(supply)) {}
+
+    // Read mode: each address clock brings the next bit, the first one into bit 0.
+    uint8_t SerialByte() {
+        uint8_t value = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            value |= DataBit() << bit;
+            programmer.ClockAddress(supply);
+        }
+        return value;
+    }
+
+    // Programming mode: a fall of data bit 4 loads the word at the address into the output
+    // register; each data clock then moves it on by one bit.
+    void LoadWord() { programmer.WritePort(data, 0xC8 + s); }
+    uint8_t WordByte() {
+        uint8_t value = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            programmer.WritePort(data, 0xC8 + s);
+            value |= DataBit() << bit;
+            programmer.WritePort(data, 0xC9 + s);
+        }
+        return value;
+    }
+    // The blank check samples each bit before its data clock.
+    uint8_t BlankCheckWordByte() {
+        uint8_t value = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            value |= DataBit() << bit;
+            programmer.WritePort(data, 0xC8 + s);
+            programmer.WritePort(data, 0xC9 + s);
+        }
+        return value;
+    }
+    void EndWordRead() { programmer.WritePort(data, 0xD9 + s); }
+    void NextWord() { programmer.ClockAddress(supply); }
+
+private:
+    uint8_t DataBit() { return (programmer.ReadPort(status) & 0x10) ? 1 : 0; }
+
+    Programmer& programmer;
+    const uint16_t data;
+    const uint16_t status;
+    const int16_t supply;
+    const uint8_t s;
+};
+
+int32_t DriverBlankCheck(Programmer& programmer, uint32_t total) {
+    const uint32_t pieceLength = DriverPieceLength(*programmer.currentDevice);
+    int32_t result = 1;
+    uint32_t remaining = total;
+    while (remaining > 0 && result == 1) {
+        const uint32_t piece = std::min(pieceLength, remaining);
+        if (SendPieceRequest(programmer, kBlankCheck, piece, kSmallOutputSize)) {
+            result = programmer.requestBuffer[0];
+        }
+        remaining -= piece;
+        ShowProgress(total - remaining, total, "Blank Check");
+    }
+    return result;
+}
+
+int32_t SerialBlankCheck(Programmer& programmer, uint32_t total) {
+    DirectStream stream(programmer);
+    for (uint32_t b = 0; b < total; ++b) {
+        if (stream.SerialByte() != 0xFF) {
+            return 0;
+        }
+        if (b % 100 == 0) {
+            ShowProgress(b, total, "Blank Check");
+        }
+    }
+    return 1;
+}
+
+int32_t WordBlankCheck(Programmer& programmer, uint32_t total) {
+    DirectStream stream(programmer);
+    const uint32_t wordBytes = programmer.currentDevice->wordSize / 8;
+    for (uint32_t b = 0; b < total; b += wordBytes) {
+        stream.LoadWord();
+        for (uint32_t k = 0; k < wordBytes; ++k) {
+            if (stream.BlankCheckWordByte() != 0xFF) {
+                return 0;
+            }
+        }
+        stream.NextWord();
+        if (b % 100 == 0) {
+            ShowProgress(b, total, "Blank Check");
+        }
+    }
+    return 1;
+}
+
+// A failed request ends the transfer (after its progress step); what was not fetched keeps
+// its earlier contents.
+void DriverRead(Programmer& programmer, uint32_t total) {
+    const uint32_t pieceLength = DriverPieceLength(*programmer.currentDevice);
+    uint32_t remaining = total;
+    while (remaining > 0 && programmer.lastResult) {
+        const uint32_t piece = std::min(pieceLength, remaining);
+        if (SendPieceRequest(programmer, kReadChunk, piece, kRequestBufferSize)) {
+            std::memcpy(programmer.buffer.get() + (total - remaining), programmer.requestBuffer.data(),
+                        piece);
+        }
+        remaining -= piece;
+        ShowProgress(total - remaining, total, "Part Read");
+    }
+}
+
+void SerialRead(Programmer& programmer, uint32_t total) {
+    DirectStream stream(programmer);
+    uint8_t* out = programmer.buffer.get();
+    for (uint32_t b = 0; b < total; ++b) {
+        out[b] = stream.SerialByte();
+        if (b % 100 == 0) {
+            ShowProgress(b, total, "Part Read");
+        }
+    }
+}
+
+// `total` may end inside a word when the buffer is shorter than the part.
+void WordRead(Programmer& programmer, uint32_t total) {
+    DirectStream stream(programmer);
+    uint8_t* out = programmer.buffer.get();
+    const uint32_t wordBytes = programmer.currentDevice->wordSize / 8;
+    for (uint32_t b = 0; b < total; b += wordBytes) {
+        stream.LoadWord();
+        const uint32_t wordEnd = std::min(b + wordBytes, total);
+        for (uint32_t i = b; i < wordEnd; ++i) {
+            out[i] = stream.WordByte();
+        }
+        stream.EndWordRead();
+        stream.NextWord();
+        if (b % 100 == 0) {
+            ShowProgress(b, total, "Part Read");
+        }
+    }
+}
+
+void PowerUpForStreaming(Programmer& programmer) {
+    const PromDevice& device = *programmer.currentDevice;
+    programmer.SetPowerMode(POWER_OFF, device.programSupply);
+    programmer.SetPowerMode(StreamingPowerMode(device), device.programSupply);
+}
+
+}  // namespace
+
+int32_t Programmer::BlankCheck() {
+    if (!currentDevice) {
+        return 1;
+    }
+    const uint32_t total = currentDevice->sizeBits / 8;
+    ShowStatusLine();
+    SetStatusText("Power On - Blank Check");
+    PowerUpForStreaming(*this);
+    SetStatusText("Blank Check");
+    int32_t result = 0;
+    if (!IsDirectMode()) {
+        result = DriverBlankCheck(*this, total);
+    } else if (IsExtended(*currentDevice)) {
+        result = WordBlankCheck(*this, total);
+    } else {
+        result = SerialBlankCheck(*this, total);
+    }
+    SetStatusText("Power Off - Blank Check");
+    SetPowerMode(POWER_OFF, currentDevice->programSupply);
+    HideStatusLine();
+    return result;
+}
+
+void Programmer::ReadPart() {
+    if (!currentDevice || !buffer) {
+        return;
+    }
+    // The part may be larger than the buffer (the program command can make another type
+    // current without resizing it): the transfer stops where the buffer ends.
+    const uint32_t total = std::min(currentDevice->sizeBits / 8, bufferLength);
+    ShowStatusLine();
+    SetStatusText("Power On - Part Read");
+    PowerUpForStreaming(*this);
+    SetStatusText("Part Read");
+    if (!IsDirectMode()) {
+        DriverRead(*this, total);
+    } else if (IsExtended(*currentDevice)) {
+        WordRead(*this, total);
+    } else {
+        SerialRead(*this, total);
+    }
+    SetStatusText("Power Off - Part Read");
+    SetPowerMode(POWER_OFF, currentDevice->programSupply);
+    HideStatusLine();
+    bufferStateText = "Buffer State: " + currentDevice->name + " contents";
+}

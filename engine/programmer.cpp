@@ -1,0 +1,58 @@
+#include "engine/programmer.h"
+
+#include <algorithm>
+#include <new>
+
+#include "link/port_driver_protocol.h"
+#include "platform/platform_value.h"
+
+PromDevice displayedDevice;
+
+Programmer::Programmer(uint32_t platformVersion, platform::RegisterPort* port)
+    : platformValue(platform::PlatformFamily(platformVersion)), directPort(port),
+      requestBuffer(port_driver::kRequestBufferSize, 0) {
+    AppendStandardDevices();
+    if (!IsDirectMode()) {
+        OpenDriver();
+    }
+    SetPowerMode(POWER_OFF, 50);
+}
+
+Programmer::~Programmer() {
+    if (!IsDirectMode()) {
+        CloseDriver();
+    }
+}
+
+bool Programmer::ResizeBuffer(uint32_t byteCount) {
+    buffer.reset();
+    bufferLength = 0;
+    bufferStateText = "Buffer State: Empty";
+    buffer.reset(new (std::nothrow) uint8_t[byteCount]);
+    if (!buffer) {
+        return false;
+    }
+    std::fill_n(buffer.get(), byteCount, uint8_t{0xFF});
+    bufferLength = byteCount;
+    return true;
+}
+
+void Programmer::DescribeCurrentDevice(PromDevice& into) const {
+    if (!currentDevice) {
+        into.name = "No Device found";
+        into.sizeBits = 0;
+        into.idClocks = 0;
+        into.optionClocks = 0;
+        into.readSupply = 0;
+        into.idCode = 0;
+        into.wordSize = 0;
+        return;
+    }
+    into.name = currentDevice->name;
+    into.sizeBits = currentDevice->sizeBits;
+    into.idClocks = currentDevice->idClocks;
+    into.optionClocks = currentDevice->optionClocks;
+    into.readSupply = currentDevice->readSupply;
+    into.idCode = currentDevice->idCode;
+    into.wordSize = currentDevice->wordSize;
+}

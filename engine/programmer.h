@@ -1,0 +1,117 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/device_catalog.h"
+#include "engine/prom_device.h"
+#include "platform/device_transport.h"
+#include "platform/platform_value.h"
+#include "platform/register_port.h"
+
+// Options word of ProgramDevice.
+constexpr uint32_t PROGRAM_ARRAY = 1;
+constexpr uint32_t PROGRAM_RESET_LOW = 2;
+constexpr uint32_t PROGRAM_RANGE = 4;
+constexpr uint32_t PROGRAM_EXPRESS_PARALLEL = 8;
+constexpr uint32_t PROGRAM_BUSY_PULLDOWN = 16;
+
+// Power modes of the PROM socket.
+constexpr int16_t POWER_OFF = 1;
+constexpr int16_t POWER_READ = 2;
+constexpr int16_t POWER_PROGRAM = 3;
+
+// How the programmer answered a request for a programming pulse.
+enum class PulseAnswer { Complete, NeverStarted, NeverEnded };
+
+// What ProgramWord found when a word would not program.
+struct WordProgramFault {
+    PulseAnswer pulse = PulseAnswer::Complete;  // a pulse that did not start or end in time
+    uint32_t firstDifferingBit = 0;  // first word bit that still read back wrong
+    uint32_t differingBits = 0;      // how many word bits still read back wrong
+};
+
+// The one engine object: the device catalogue (it is the list), the current device, the data
+// buffer, the port and the option-bit states. The PROM operations are its members; they are
+// defined in the folder of the subsystem that owns them (link/, engine/, buffer/).
+class Programmer : public DeviceCatalog {
+public:
+    // `platformVersion` is the operating-system version value; its high 16 bits choose direct
+    // mode (0xC000) or the port driver. `directPort` is the register port used in direct mode.
+    explicit Programmer(uint32_t platformVersion, platform::RegisterPort* directPort = nullptr);
+    ~Programmer();
+    Programmer(const Programmer&) = delete;
+    Programmer& operator=(const Programmer&) = delete;
+
+    int16_t powerMode = POWER_OFF;
+    uint32_t bufferLength = 0;
+    std::unique_ptr<uint8_t[]> buffer;
+    uint16_t portBase = 888;
+    uint16_t checksum = 0;
+    int32_t resetPolarity = 1;   // 1: reset active high (bit unprogrammed)
+    int32_t expressOutput = 1;   // 1: serial output (bit unprogrammed)
+    int32_t busyPin = 1;         // 1: busy pin floating (bit unprogrammed)
+    std::string failureText;
+    std::string bufferStateText = "Buffer State: Empty";
+    const PromDevice* currentDevice = nullptr;
+
+    // Platform and port driver state.
+    uint16_t platformValue = 0;
+    platform::RegisterPort* directPort = nullptr;
+    platform::DeviceHandle driverHandle = platform::kNoDevice;
+    bool driverOpened = false;
+    std::vector<uint8_t> requestBuffer;
+    uint32_t bytesReturned = 0;
+    bool lastResult = false;
+
+    // --- engine/: state, catalogue and buffer allocation
+    bool ResizeBuffer(uint32_t byteCount);
+    void DescribeCurrentDevice(PromDevice& into) const;
+    bool IsDirectMode() const { return platformValue == platform::kDirectPortFamily; }
+
+    // --- link/: port driver interface
+    void OpenDriver();
+    void CloseDriver();
+    uint32_t GetDriverVersion();
+    // Fills the common command header in the request buffer.
+    void FillRequestHeader(uint32_t argument, int16_t readSupply, int16_t mode, uint8_t supplySelect);
+    // Sends a request from the request buffer unless the driver is not open (then the last
+    // result keeps its value). True when the request succeeded and returned at least one byte.
+    bool SendRequest(uint32_t code, uint32_t inSize, uint32_t outSize);
+
+    // --- link/: signalling primitives and presence check
+    void WritePort(uint16_t port, uint8_t value);
+    uint8_t ReadPort(uint16_t port);
+    void SetPowerMode(int16_t mode, int16_t supplyCode);
+    void ResetAddressCounter();
+    void ClockAddress(int16_t supplyCode);
+    int32_t CheckProgrammer();
+
+    // --- engine/: identification, blank check and read
+    bool Identify(bool withOptions);
+    uint16_t ReadIdentifier(uint32_t clockCount, int16_t supplyCode, uint16_t& deviceCode);
+    void ReadOptionBits();
+    int32_t BlankCheck();
+    void ReadPart();
+
+    // --- engine/: verify and programming
+    // Compares the part with `data`, which holds `bufferLength` bytes; the part's bytes beyond
+    // them must be erased (0xFF).
+    int32_t VerifyDevice(uint16_t* progress, const uint8_t* data);
+    int32_t ProgramDevice(uint16_t* progress, uint32_t options, uint32_t startWord, uint32_t endWord);
+    // Programs word `wordIndex` of the buffer at the device's current address. False on
+    // success; true when the word failed, with what went wrong in `fault`.
+    bool ProgramWord(uint32_t wordIndex, int16_t supplyCode, WordProgramFault& fault);
+
+    // --- buffer/: data buffer
+    void ClearBuffer();
+    uint32_t GetBufferLength() const;
+    void UpdateChecksum();
+};
+
+// The copy of the current device that the main window shows and the commands read.
+extern PromDevice displayedDevice;
+
+// Busy-waits on the process clock for at least `milliseconds`.
+void Delay(int32_t milliseconds);

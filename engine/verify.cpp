@@ -1,0 +1,163 @@
+// Margin verify: compares the whole part with the buffer and reports the first difference.
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <string>
+
+#include "engine/array_image.h"
+#include "engine/programmer.h"
+#include "engine/status_line.h"
+#include "link/port_driver_protocol.h"
+
+using namespace port_driver;
+
+namespace {
+
+constexpr uint8_t kDataBit = 0x10;            // status bit 4: the part's serial output
+constexpr uint8_t kChipEnableOutput = 0x20;   // status bit 5: /CEO
+
+template <typename... Values>
+std::string Format(const char* format, Values... values) {
+    char text[160];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+bool DriverIsOpen(const Programmer& programmer) {
+    return programmer.driverOpened && programmer.driverHandle != platform::kNoDevice;
+}
+
+// The driver compares chunk by chunk. A chunk it does not answer is not verified, so the
+// verify cannot pass; without an open driver nothing is sent and the progress stays 0.
+bool VerifyByDriver(Programmer& programmer, uint16_t& progress, const ArrayImage& image) {
+    const PromDevice& device = *programmer.currentDevice;
+    const uint32_t length = device.sizeBits / 8;
+    const uint32_t chunkLimit = DriverChunkBytes(device);
+    const int16_t mode = IsExtended(device) ? POWER_PROGRAM : POWER_READ;
+    uint8_t* packet = programmer.requestBuffer.data();
+    uint32_t remaining = length;
+    while (remaining > 0) {
+        const uint32_t chunk = std::min(chunkLimit, remaining);
+        const uint32_t offset = length - remaining;
+        programmer.FillRequestHeader(chunk, device.readSupply, mode, SupplySelect(device.programSupply));
+        image.CopyTo(packet + kHeaderSize, offset, chunk);
+        const bool sent = DriverIsOpen(programmer);
+        if (programmer.SendRequest(kVerifyChunk, length + kHeaderSize, kRequestBufferSize)) {
+            const uint32_t matched = Get32(packet);
+            if (matched < chunk) {
+                programmer.failureText = Format(
+                    "Failed Margin Verify in the data word beginning at byte location %x ", offset + matched);
+                return false;
+            }
+            progress = 100;
+        } else if (sent) {
+            programmer.failureText =
+                Format("Margin Verify got no answer from the port driver at byte location %X", offset);
+            return false;
+        }
+        remaining -= chunk;
+        ShowProgress(length - remaining, length, "Part Verify");
+    }
+    return true;
+}
+
+// Extended parts, in programming mode: the part presents a word, shifted out with data clocks.
+bool VerifyWords(Programmer& programmer, uint16_t& progress, const ArrayImage& image) {
+    const PromDevice& device = *programmer.currentDevice;
+    const uint32_t length = device.sizeBits / 8;
+    const uint32_t wordBytes = WordBytes(device);
+    const uint8_t s = SupplySelect(device.programSupply);
+    const uint16_t data = programmer.portBase;
+    const uint16_t status = programmer.portBase + 1;
+    for (uint32_t pos = 0; pos < length; pos += wordBytes) {
+        programmer.WritePort(data, 0xC8 + s);
+        for (uint32_t b = 0; b < wordBytes; ++b) {
+            uint8_t value = 0;
+            for (int j = 0; j < 8; ++j) {
+                programmer.WritePort(data, 0xC8 + s);
+                if (programmer.ReadPort(status) & kDataBit) {
+                    value |= static_cast<uint8_t>(1u << j);
+                }
+                programmer.WritePort(data, 0xC9 + s);
+            }
+            if (value != image[pos + b]) {
+                programmer.failureText = Format("Failed Margin Verify at byte location %x ", pos + b);
+                programmer.WritePort(data, 0xD9 + s);
+                return false;
+            }
+        }
+        programmer.WritePort(data, 0xD9 + s);
+        progress = PercentOf(pos + wordBytes, length);
+        programmer.ClockAddress(device.programSupply);
+        if (pos % 100 == 0) {
+            ShowProgress(pos, length, "Part Verify");
+        }
+    }
+    return true;
+}
+
+// Other parts, in read mode: each address clock brings the next bit. After the last bit the
+// part's /CEO must have gone low.
+bool VerifySerial(Programmer& programmer, uint16_t& progress, const ArrayImage& image) {
+    const PromDevice& device = *programmer.currentDevice;
+    const uint32_t length = device.sizeBits / 8;
+    const uint16_t status = programmer.portBase + 1;
+    bool matched = true;
+    for (uint32_t i = 0; i < length && matched; ++i) {
+        uint8_t value = 0;
+        for (int j = 0; j < 8; ++j) {
+            if (programmer.ReadPort(status) & kDataBit) {
+                value |= static_cast<uint8_t>(1u << j);
+            }
+            programmer.ClockAddress(device.programSupply);
+        }
+        progress = PercentOf(i + 1, length);
+        const uint8_t expected = image[i];
+        if (value != expected) {
+            const int firstBit = std::countr_zero(static_cast<unsigned>(value ^ expected));
+            programmer.failureText =
+                Format("Failed Margin Verify at bit location %d ", static_cast<int>(i * 8) + firstBit);
+            matched = false;
+        } else if (i % 100 == 0) {
+            ShowProgress(i, length, "Part Verify");
+        }
+    }
+    const bool chipEnableHigh = (programmer.ReadPort(status) & kChipEnableOutput) != 0;
+    if (matched && chipEnableHigh) {
+        programmer.failureText = "/CEO did not go Low after successful Margin Verify Part Compare";
+        return false;
+    }
+    return matched;
+}
+
+}  // namespace
+
+int32_t Programmer::VerifyDevice(uint16_t* progress, const uint8_t* data) {
+    *progress = 0;
+    failureText.clear();
+    if (!currentDevice) {
+        return 0;
+    }
+    const int16_t supply = currentDevice->programSupply;
+    const bool extended = IsExtended(*currentDevice);
+    ShowStatusLine();
+    SetStatusText("Power On - Part Verify");
+    SetPowerMode(POWER_OFF, supply);
+    SetPowerMode(extended ? POWER_PROGRAM : POWER_READ, supply);
+    SetStatusText("Part Verify");
+
+    const ArrayImage image{data, bufferLength};
+    bool matched = false;
+    if (!IsDirectMode()) {
+        matched = VerifyByDriver(*this, *progress, image);
+    } else if (extended) {
+        matched = VerifyWords(*this, *progress, image);
+    } else {
+        matched = VerifySerial(*this, *progress, image);
+    }
+
+    SetStatusText("Power Off - Part Verify");
+    SetPowerMode(POWER_OFF, supply);
+    HideStatusLine();
+    return matched ? 0 : 1;
+}

@@ -1,0 +1,72 @@
+// The station's side of the port driver: open, close, version and request sending.
+#include <cstring>
+
+#include "engine/programmer.h"
+#include "link/operator_notice.h"
+#include "link/port_driver_protocol.h"
+
+using namespace port_driver;
+
+namespace {
+constexpr uint32_t kVersionDirectMode = 125;
+constexpr uint32_t kVersionNotOpen = 126;
+constexpr uint32_t kVersionNoAnswer = 127;
+}  // namespace
+
+void Programmer::OpenDriver() {
+    driverHandle = platform::OpenDevice(kDeviceName);
+    if (driverHandle == platform::kNoDevice) {
+        ShowWarning(
+            "Device driver not installed or not operating properly. Please verify device 'Kvaldev' "
+            "is installed and started in the Control Panel -- Devices applet",
+            "Kvaldev Device Error");
+        return;
+    }
+    if (driverOpened) {
+        // Only a re-open tells the driver the port base; the first open of a run sends none.
+        Put32(requestBuffer.data(), portBase);
+        SendRequest(kSetPortBase, 4, kSmallOutputSize);
+    }
+    driverOpened = true;
+}
+
+void Programmer::CloseDriver() {
+    if (driverHandle != platform::kNoDevice) {
+        platform::CloseDevice(driverHandle);
+        driverHandle = platform::kNoDevice;
+    }
+}
+
+uint32_t Programmer::GetDriverVersion() {
+    if (IsDirectMode()) {
+        return kVersionDirectMode;
+    }
+    if (driverHandle == platform::kNoDevice) {
+        return kVersionNotOpen;
+    }
+    Put32(requestBuffer.data(), kVersionNoAnswer);
+    if (!SendRequest(kVersion, kHeaderSize, kSmallOutputSize)) {
+        return kVersionNotOpen;
+    }
+    return requestBuffer[0];
+}
+
+void Programmer::FillRequestHeader(uint32_t argument, int16_t readSupply, int16_t mode,
+                                   uint8_t supplySelect) {
+    uint8_t* packet = requestBuffer.data();
+    Put32(packet + kArgumentOffset, argument);
+    Put16(packet + kReadSupplyOffset, static_cast<uint16_t>(readSupply));
+    Put16(packet + kPowerModeOffset, static_cast<uint16_t>(mode));
+    packet[kSupplySelectOffset] = supplySelect;
+    packet[kResetPolarityOffset] = static_cast<uint8_t>(resetPolarity);
+}
+
+bool Programmer::SendRequest(uint32_t code, uint32_t inSize, uint32_t outSize) {
+    if (!driverOpened || driverHandle == platform::kNoDevice) {
+        return false;
+    }
+    bytesReturned = 0;
+    lastResult = platform::ControlDevice(driverHandle, code, requestBuffer.data(), inSize,
+                                         requestBuffer.data(), outSize, &bytesReturned);
+    return lastResult && bytesReturned > 0;
+}

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// A classic INI profile file:
+//
+//   [Settings]
+//   Port Address=888
+//
+// Section and key names match without regard to case, and a key may hold spaces. Writing a
+// value changes or adds that one line and keeps every other line (comments, other sections,
+// the file's line ends) as it was.
+
+// The integer value of `key` in `section`, or `defaultValue` when the file, the section or the
+// key is missing or the value is empty. A value that is not a number reads as 0; digits are
+// read up to the first other character, with an optional sign, and wrap at 32 bits.
+uint32_t GetPrivateProfileInt(const std::string& section, const std::string& key,
+                              uint32_t defaultValue, const std::string& path);
+
+// Sets `key` in `section` to `value`, creating the section, the file and its folder as needed.
+// The file is replaced only once the new contents are written in full. False on any failure.
+bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& path);
+
+// Where a program keeps its settings file: the user's configuration folder
+// ($XDG_CONFIG_HOME, else ~/.config) and the program's name followed by ".ini".
+std::string ProfileFilePath(const std::string& applicationName);
+
+// The running program's file name without its folder and extension ("" when unknown).
+std::string ExecutableName();
+
+}  // namespace platform

@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdint>
+
+namespace platform {
+
+// The three registers of a parallel port seen by absolute I/O address: data at the base,
+// status at base + 1, control at base + 2. Implemented by the simulated programmer and by
+// real hardware access.
+class RegisterPort {
+public:
+    virtual ~RegisterPort() = default;
+    virtual void Write(uint16_t address, uint8_t value) = 0;
+    virtual uint8_t Read(uint16_t address) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Takes the review screenshots of the station without a display: promstation-sim runs under
+# Xvfb on a 1920x1080 screen with fresh settings (a blank XC17V16 in the simulated socket) and
+# saves PNG pictures of the main window right after start, during and after identifying the
+# XC17V16, of the About box and of the simulated programmer's window.
+#
+#   scripts/screenshots.sh [folder (default: screenshots)] [build folder (default: build)]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+folder=$(realpath -m "${1:-screenshots}")
+build=${2:-build}
+
+if [ ! -x "$build/ui/promstation-sim" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$build" -j2 --target promstation-sim
+fi
+
+config=$(mktemp -d)
+trap 'rm -rf "$config"' EXIT
+mkdir -p "$folder"
+
+XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=xcb PROMSTATION_SIM_SCREENSHOTS="$folder" \
+  timeout 300 xvfb-run -a -s "-screen 0 1920x1080x24" "$build/ui/promstation-sim"
+
+for picture in main-window-start main-window-busy main-window-identified about-box simulated-programmer; do
+  if [ ! -s "$folder/$picture.png" ]; then
+    echo "missing: $folder/$picture.png" >&2
+    exit 1
+  fi
+  echo "$folder/$picture.png"
+done

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the whole suite (GUI tests
+# headless), the core again under AddressSanitizer + UndefinedBehaviorSanitizer, and a short
+# bounded run of the record-file fuzzers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== Build and test (all, with the station window)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPROM_BUILD_BENCH=ON
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs" | tee build/ctest.log
+
+echo "== Build and test the core under AddressSanitizer + UndefinedBehaviorSanitizer"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DPROM_SANITIZE=ON -DPROM_BUILD_UI=OFF
+cmake --build build-sanitize -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-sanitize --output-on-failure -j"$jobs" | tee build-sanitize/ctest.log
+
+echo "== Fuzz the record readers (short, bounded)"
+fuzz/run.sh build-fuzz
+
+# One closing line for both suites (ctest prints "... tests failed out of N").
+total=0
+for log in build/ctest.log build-sanitize/ctest.log; do
+  n=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+  total=$((total + ${n:-0}))
+done
+echo "Tests: $total passed, 0 failed"

@@ -1,0 +1,83 @@
+#pragma once
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/promtool.h"
+
+// One run of promtool with what it wrote.
+struct PromtoolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline PromtoolRun Promtool(const std::vector<std::string>& args, bool showProgress = false) {
+    std::ostringstream out;
+    std::ostringstream err;
+    PromtoolRun run;
+    run.status = RunPromtool(args, out, err, showProgress);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+inline std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+inline std::vector<uint8_t> RandomImage(size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<uint8_t> image(size);
+    for (uint8_t& byte : image) {
+        byte = static_cast<uint8_t>(random());
+    }
+    return image;
+}
+
+// A fresh folder for the files of one test, removed afterwards.
+class PromtoolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "promtool-test-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+
+    std::string PathOf(const std::string& name) const { return (folder / name).string(); }
+
+    std::string WriteFile(const std::string& name, const std::string& contents) const {
+        std::ofstream(PathOf(name), std::ios::binary) << contents;
+        return PathOf(name);
+    }
+    std::string WriteFile(const std::string& name, const std::vector<uint8_t>& contents) const {
+        return WriteFile(name, std::string(contents.begin(), contents.end()));
+    }
+    std::string ReadFile(const std::string& path) const {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+    std::vector<uint8_t> ReadBytes(const std::string& path) const {
+        const std::string text = ReadFile(path);
+        return {text.begin(), text.end()};
+    }
+
+    std::filesystem::path folder;
+};
