@@ -38,9 +38,9 @@ std::map<std::string, std::shared_ptr<PortDriverService>>& InstalledDrivers() {
 
 }  // namespace
 
-void InstallPortDriver(const std::string& deviceName, PortOpener opener) {
+void InstallPortDriver(const std::string& deviceName, PortOpener opener, const std::string& baseStorePath) {
     RemovePortDriver(deviceName);
-    auto service = std::make_shared<PortDriverService>(std::move(opener));
+    auto service = std::make_shared<PortDriverService>(std::move(opener), baseStorePath);
     service->OpenPort();
     InstalledDrivers()[deviceName] = service;
     platform::RegisterDevice(deviceName, [service]() -> std::unique_ptr<platform::DeviceSession> {

@@ -15,8 +15,11 @@ using PortOpener =
 
 // Loads the port driver under `deviceName` in the platform transport, running over ports from
 // `opener`. Like a kernel driver, its state (port base, the port, what it learned of the part)
-// outlives the handles opened on it and lasts until RemovePortDriver.
-void InstallPortDriver(const std::string& deviceName, PortOpener opener);
+// outlives the handles opened on it and lasts until RemovePortDriver. With a `baseStorePath`
+// it also keeps the last port base it was told in that file and starts on it the next time,
+// as an installed system driver keeps its configuration between runs of the station.
+void InstallPortDriver(const std::string& deviceName, PortOpener opener,
+                       const std::string& baseStorePath = "");
 void RemovePortDriver(const std::string& deviceName);
 
 // Why the driver installed under `deviceName` has no port (the opener's text); empty while it

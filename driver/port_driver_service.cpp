@@ -8,6 +8,7 @@
 #include "driver/port_signals.h"
 #include "driver/program_chunk.h"
 #include "link/port_driver_protocol.h"
+#include "platform/profile_file.h"
 
 using namespace port_driver;
 
@@ -21,6 +22,9 @@ constexpr uint32_t kMaxAddressClocks = 1u << 20;
 constexpr uint32_t kHighestPortBase = 0xFFFD;
 constexpr uint32_t kFieldSize = 4;
 
+const char* const kBaseStoreSection = "Port Driver";
+const char* const kBaseStoreKey = "Port Base";
+
 std::string PortText(uint16_t base) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%X", base);
@@ -29,7 +33,16 @@ std::string PortText(uint16_t base) {
 
 }  // namespace
 
-PortDriverService::PortDriverService(PortOpener opener) : opener(std::move(opener)) {}
+PortDriverService::PortDriverService(PortOpener opener, std::string baseStorePath)
+    : opener(std::move(opener)), baseStorePath(std::move(baseStorePath)) {
+    if (!this->baseStorePath.empty()) {
+        const uint32_t stored = platform::GetPrivateProfileInt(kBaseStoreSection, kBaseStoreKey, kDefaultPortBase,
+                                                               this->baseStorePath);
+        if (stored <= kHighestPortBase) {
+            portBase = static_cast<uint16_t>(stored);
+        }
+    }
+}
 
 void PortDriverService::OpenPort() {
     if (unloaded || port) {
@@ -129,6 +142,9 @@ uint32_t PortDriverService::SetPortBase(const Request& request) {
     }
     port.reset();   // a port must be given back before it can be claimed again
     portBase = static_cast<uint16_t>(base);
+    if (!baseStorePath.empty()) {
+        platform::WritePrivateProfileString(kBaseStoreSection, kBaseStoreKey, std::to_string(base), baseStorePath);
+    }
     OpenPort();
     if (!port) {
         return 0;

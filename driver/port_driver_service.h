@@ -13,7 +13,8 @@ namespace driver {
 // driver's does. Answers the request codes of the station over the port it owns.
 class PortDriverService {
 public:
-    explicit PortDriverService(PortOpener opener);
+    // With a `baseStorePath`, the port base survives the driver: read at start, written when set.
+    PortDriverService(PortOpener opener, std::string baseStorePath);
 
     // Opens the port at the current base unless it is open already.
     void OpenPort();
@@ -58,6 +59,7 @@ private:
     bool ArrayWordBytes(int16_t powerMode, uint32_t& wordBytes) const;
 
     PortOpener opener;
+    std::string baseStorePath;
     uint16_t portBase = kDefaultPortBase;
     std::unique_ptr<platform::RegisterPort> port;
     std::string portError;

@@ -2,7 +2,9 @@
 # Takes the review screenshots of the station without a display: promstation-sim runs under
 # Xvfb on a 1920x1080 screen with fresh settings (a blank XC17V16 in the simulated socket) and
 # saves PNG pictures of the main window right after start, during and after identifying the
-# XC17V16, of the About box and of the simulated programmer's window.
+# XC17V16, of the About box, the PROM information, the three option prompts and the abort
+# message, the simulated programmer's window, and, once a part programmed from a small image was
+# read, of the main window, the buffer section chooser and the buffer viewer.
 #
 #   scripts/screenshots.sh [folder (default: screenshots)] [build folder (default: build)]
 set -euo pipefail
@@ -22,7 +24,9 @@ mkdir -p "$folder"
 XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=xcb PROMSTATION_SIM_SCREENSHOTS="$folder" \
   timeout 300 xvfb-run -a -s "-screen 0 1920x1080x24" "$build/ui/promstation-sim"
 
-for picture in main-window-start main-window-busy main-window-identified about-box simulated-programmer; do
+for picture in main-window-start main-window-busy main-window-identified about-box prom-information \
+  reset-prompt busy-prompt output-prompt programming-aborted simulated-programmer main-window-read \
+  buffer-section buffer-viewer; do
   if [ ! -s "$folder/$picture.png" ]; then
     echo "missing: $folder/$picture.png" >&2
     exit 1

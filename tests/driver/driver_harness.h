@@ -40,7 +40,7 @@ class DriverHarness {
 public:
     static constexpr const char* kName = "test port driver";
 
-    DriverHarness() {
+    explicit DriverHarness(const std::string& baseStorePath = "") {
         platform::SetProcessClock(&clock);   // the driver's waits cost no real time
         driver::InstallPortDriver(kName, [this](uint16_t base, std::string& error) {
             openedBases.push_back(base);
@@ -50,7 +50,7 @@ public:
             }
             port.base = base;
             return driver::BorrowPort(port);
-        });
+        }, baseStorePath);
         handle = platform::OpenDevice(kName);
     }
     ~DriverHarness() {

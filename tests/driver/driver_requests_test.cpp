@@ -1,6 +1,8 @@
 // The dispatcher and the small requests: register access, port base, version, address clock.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "driver_harness.h"
 
 namespace {
@@ -112,6 +114,23 @@ TEST(PortDriverRequests, SetPortBaseReopensThePortForTheNewBase) {
     platform::CloseDevice(second);
     EXPECT_EQ(driver.port.base, 0x278);
     EXPECT_EQ(driver.port.log, (AccessList{C(0x01)}));
+}
+
+TEST(PortDriverRequests, AStoredBaseOutlivesTheDriver) {
+    const std::string store = ::testing::TempDir() + "/port-driver-base.ini";
+    std::remove(store.c_str());
+    {
+        DriverHarness driver(store);
+        EXPECT_EQ(driver.openedBases, (std::vector<uint16_t>{0x378})) << "no stored base yet";
+        ASSERT_TRUE(driver.Send(kSetPortBase, Field(0x278), kSmallOutputSize));
+    }
+    {
+        DriverHarness reloaded(store);
+        EXPECT_EQ(reloaded.openedBases, (std::vector<uint16_t>{0x278}));
+    }
+    DriverHarness withoutStore;
+    EXPECT_EQ(withoutStore.openedBases, (std::vector<uint16_t>{0x378}));
+    std::remove(store.c_str());
 }
 
 TEST(PortDriverRequests, WithoutAPortRegisterRequestsFailUntilABaseHasOne) {

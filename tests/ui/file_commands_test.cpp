@@ -1,0 +1,269 @@
+// Loading the buffer from record files and saving it, from the station window.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <numeric>
+
+#include "buffer/record_test_support.h"
+#include "buffer/record_transfer.h"
+#include "command_window_fixture.h"
+
+namespace {
+
+using namespace record_test;
+
+const char* const kLoadFilter =
+    "Xilinx - Intel Hex (*.mcs)|*.mcs|Intel Hex (*.hex)|*.hex|Motorola S-Record (*.exo)|*.exo|Binary Hex "
+    "(*.bin)|*.bin|All Files|*.*||";
+const char* const kSaveFilter =
+    "Xilinx - Intel Hex (*.mcs)|*.mcs|Intel Hex (*.hex)|*.hex|Motorola S-Record 32 bit address (*.exo)|*.exo|"
+    "Binary Hex (*.bin)|*.bin|All Files|*.*||";
+constexpr uint32_t kCapacity = 2268;   // the XC1718L's buffer
+
+// One Intel Hex record; `sumError` spoils its checksum.
+std::string HexRecord(uint8_t type, uint16_t address, const std::vector<uint8_t>& data, uint8_t sumError = 0) {
+    std::vector<uint8_t> bytes = {static_cast<uint8_t>(data.size()), static_cast<uint8_t>(address >> 8),
+                                  static_cast<uint8_t>(address), type};
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    const uint8_t sum = static_cast<uint8_t>(std::accumulate(bytes.begin(), bytes.end(), 0u));
+    bytes.push_back(static_cast<uint8_t>(0x100 - sum + sumError));
+    std::string line = ":";
+    for (uint8_t byte : bytes) {
+        line += QString::asprintf("%02X", unsigned{byte}).toStdString();
+    }
+    return line + "\r\n";
+}
+
+std::string ChecksumLine(const std::vector<uint8_t>& bytes) {
+    const unsigned sum = std::accumulate(bytes.begin(), bytes.end(), 0u) & 0xFFFF;
+    return QString::asprintf("Checksum: 0x%04X", sum).toStdString();
+}
+
+class FileCommands : public CommandWindowTest {
+protected:
+    void SetUp() override { Identify("XC1718L"); }
+
+    std::vector<uint8_t> Buffer() {
+        return {programmer.buffer.get(), programmer.buffer.get() + programmer.bufferLength};
+    }
+    void SetBuffer(const std::vector<uint8_t>& bytes) { std::copy(bytes.begin(), bytes.end(), programmer.buffer.get()); }
+    void Load(const std::string& path) {
+        operatorScript.files = {path};
+        Click(1001);
+    }
+    void Save(const std::string& path) {
+        operatorScript.files = {path};
+        Click(1006);
+    }
+    std::vector<std::string> Folder() {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    void ExpectWarning(const std::string& text, const std::string& caption) {
+        const ScriptedOperator::Message message = OnlyMessage();
+        EXPECT_EQ(message.text, text);
+        EXPECT_EQ(message.caption, caption);
+        EXPECT_EQ(message.icon, MessageIcon::Warning);
+        EXPECT_EQ(message.buttons, MessageButtons::Ok);
+        EXPECT_FALSE(operatorScript.waitCursor);
+        operatorScript.messages.clear();
+    }
+
+    ScratchDir dir;
+};
+
+TEST_F(FileCommands, LoadsEachFormatAndNamesTheBufferAfterTheFile) {
+    const std::vector<uint8_t> data = RandomBytes(kCapacity, 1);
+    std::string pattern = "*.mcs";
+    for (const char* name : {"Board7.MCS", "image.hex", "IMAGE.EXO", "raw.bin"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(SaveRecordFile(dir / name, data.data(), kCapacity).outcome, SaveOutcome::Saved);
+        SetBuffer(std::vector<uint8_t>(kCapacity, 0x55));
+        Load(dir / name);
+        EXPECT_TRUE(operatorScript.messages.empty());
+        ASSERT_FALSE(operatorScript.fileRequests.empty());
+        EXPECT_FALSE(operatorScript.fileRequests.back().save);
+        EXPECT_EQ(operatorScript.fileRequests.back().filter, kLoadFilter);
+        EXPECT_EQ(operatorScript.fileRequests.back().defaultExtension, pattern);
+        EXPECT_EQ(Buffer(), data);
+        std::string lowerName = name;
+        std::transform(lowerName.begin(), lowerName.end(), lowerName.begin(), ::tolower);
+        EXPECT_EQ(Text(1013), "Buffer State: File - " + lowerName);
+        EXPECT_EQ(programmer.bufferStateText, "Buffer State: File - " + lowerName);
+        EXPECT_EQ(Text(1016), ChecksumLine(data));
+        EXPECT_TRUE(Enabled(1014));
+        EXPECT_FALSE(operatorScript.waitCursor);
+        pattern = "*." + lowerName.substr(lowerName.size() - 3);
+        EXPECT_EQ(defaultFilePattern, pattern);
+    }
+
+    // A short file fills the start of a cleared buffer.
+    WriteFile(dir / "short.bin", std::string(10, '\x12'));
+    Load(dir / "short.bin");
+    EXPECT_TRUE(operatorScript.messages.empty());
+    std::vector<uint8_t> expected(kCapacity, 0xFF);
+    std::fill_n(expected.begin(), 10, 0x12);
+    EXPECT_EQ(Buffer(), expected);
+    EXPECT_EQ(Text(1016), ChecksumLine(expected));
+}
+
+TEST_F(FileCommands, OneWarningAtMostShownOnceTheBufferLinesNameTheFile) {
+    const std::vector<uint8_t> large = RandomBytes(3000, 2);
+    WriteFile(dir / "long.bin", std::string(large.begin(), large.end()));
+    ASSERT_EQ(SaveRecordFile(dir / "over.exo", large.data(), 3000).outcome, SaveOutcome::Saved);
+    WriteFile(dir / "far.mcs", HexRecord(0, 0x0000, {0xAA, 0xBB}) + HexRecord(0, 0x0900, {0xCC}) +
+                                   HexRecord(1, 0, {}));
+    WriteFile(dir / "bad.hex", HexRecord(0, 0, {1, 2, 3, 4}) + HexRecord(0, 4, {5, 6, 7, 8}) +
+                                   HexRecord(0, 8, {9, 10, 11, 12}, 1) + HexRecord(0, 12, {13}) +
+                                   HexRecord(1, 0, {}));
+
+    struct Case {
+        const char* name;
+        const char* warning;
+        std::vector<uint8_t> start;   // the buffer's first bytes after the load
+    };
+    const Case cases[] = {
+        {"long.bin", "Program File is larger than device buffer. The file was truncated to fit into the buffer",
+         {large.begin(), large.begin() + 16}},
+        {"over.exo", "Program File is larger than device buffer. The file was truncated to fit into the buffer",
+         {large.begin(), large.begin() + 16}},
+        {"far.mcs", "Address in file is too large for the buffer", {0xAA, 0xBB, 0xFF}},
+        {"bad.hex", "Checksum failed while reading data", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0xFF}},
+    };
+    std::string lineWhileWarned;
+    bool waitCursorWhileWarned = true;
+    operatorScript.whileMessageShown = [&] {
+        lineWhileWarned = Text(1013);
+        waitCursorWhileWarned = operatorScript.waitCursor;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Load(dir / c.name);
+        ExpectWarning(c.warning, "Load File Warning");
+        EXPECT_EQ(lineWhileWarned, std::string("Buffer State: File - ") + c.name);
+        EXPECT_FALSE(waitCursorWhileWarned);
+        const std::vector<uint8_t> buffer = Buffer();
+        EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + c.start.size()), c.start);
+        EXPECT_EQ(Text(1016), ChecksumLine(buffer));
+    }
+}
+
+TEST_F(FileCommands, AFileThatDoesNotOpenOrHasAnUnknownTypeChangesNothing) {
+    const std::vector<uint8_t> before = RandomBytes(kCapacity, 3);
+    SetBuffer(before);
+    WriteFile(dir / "image.txt", ":00000001FF\r\n");
+    std::filesystem::create_directory(dir / "folder.bin");
+    const std::string stateLine = Text(1013);
+    const std::string checksumLine = Text(1016);
+
+    struct Case {
+        const char* name;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"image.txt", "Valid filetypes are [mcs], [exo] and [bin]"},
+        {"missing.mcs", "File could not be Opened"},
+        {"folder.bin", "File could not be Opened"},
+        {"missing.txt", "File could not be Opened"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Load(dir / c.name);
+        ExpectWarning(c.text, "Load From File");
+        EXPECT_EQ(Buffer(), before);
+        EXPECT_EQ(Text(1013), stateLine);
+        EXPECT_EQ(Text(1016), checksumLine);
+        EXPECT_FALSE(Enabled(1014));
+        EXPECT_EQ(defaultFilePattern, "*.mcs");
+    }
+
+    Load("");   // cancelled
+    EXPECT_TRUE(operatorScript.messages.empty());
+    EXPECT_EQ(Buffer(), before);
+}
+
+TEST_F(FileCommands, AReadErrorIsNamedAndTheBufferKeepsWhatWasRead) {
+    // Reading this process's memory at offset 0 fails with an I/O error, even for root.
+    std::filesystem::create_symlink("/proc/self/mem", dir / "memory.bin");
+    SetBuffer(RandomBytes(kCapacity, 4));
+    Load(dir / "memory.bin");
+    ExpectWarning("File could not be read: Read error: Input/output error", "Load File Warning");
+    EXPECT_EQ(Buffer(), std::vector<uint8_t>(kCapacity, 0xFF));
+    EXPECT_EQ(Text(1013), "Buffer State: File - memory.bin");
+    EXPECT_TRUE(Enabled(1014));
+}
+
+TEST_F(FileCommands, SavesEachTypeAndNamesTheBufferAfterTheFile) {
+    const std::vector<uint8_t> data = RandomBytes(kCapacity, 5);
+    SetBuffer(data);
+    const std::string checksumLine = Text(1016);
+    std::string pattern = "*.mcs";
+    for (const char* name : {"out.mcs", "out.hex", "OUT.EXO", "out.bin"}) {
+        SCOPED_TRACE(name);
+        Save(dir / name);
+        EXPECT_TRUE(operatorScript.messages.empty());
+        EXPECT_TRUE(operatorScript.fileRequests.back().save);
+        EXPECT_EQ(operatorScript.fileRequests.back().filter, kSaveFilter);
+        EXPECT_EQ(operatorScript.fileRequests.back().defaultExtension, pattern);
+        std::vector<uint8_t> readBack(kCapacity, 0xFF);
+        const LoadResult loaded = LoadRecordFile(dir / name, readBack.data(), kCapacity);
+        EXPECT_EQ(loaded.warning, LoadWarning::None);
+        EXPECT_EQ(readBack, data);
+        std::string lowerName = name;
+        std::transform(lowerName.begin(), lowerName.end(), lowerName.begin(), ::tolower);
+        EXPECT_EQ(Text(1013), "Buffer State: File - " + lowerName);
+        pattern = "*." + lowerName.substr(lowerName.size() - 3);
+        EXPECT_EQ(defaultFilePattern, pattern);
+        // The buffer did not change: its checksum line and View Buffer stay as they were.
+        EXPECT_EQ(Text(1016), checksumLine);
+        EXPECT_FALSE(Enabled(1014));
+        EXPECT_FALSE(operatorScript.waitCursor);
+    }
+    EXPECT_EQ(ReadFile(dir / "out.hex"), ReadFile(dir / "out.mcs"));
+    EXPECT_EQ(ReadBytes(dir / "out.bin"), data);
+    EXPECT_EQ(Folder(), (std::vector<std::string>{"OUT.EXO", "out.bin", "out.hex", "out.mcs"}));
+}
+
+TEST_F(FileCommands, AnUnknownTypeOrAFileThatCannotBeCreatedIsRefused) {
+    const std::string stateLine = Text(1013);
+    Save(dir / "out.txt");
+    ExpectWarning("Valid filetypes are [mcs], [hex], [exo], or [bin]", "Save To File");
+    EXPECT_TRUE(Folder().empty());
+
+    std::filesystem::create_directory(dir / "folder.bin");
+    Save(dir / "folder.bin");
+    ExpectWarning("File could not be created", "Save To File");
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.bin"));
+    EXPECT_EQ(Folder(), std::vector<std::string>{"folder.bin"});
+    EXPECT_EQ(Text(1013), stateLine);
+    EXPECT_EQ(defaultFilePattern, "*.mcs");
+}
+
+TEST_F(FileCommands, AFailedWriteNamesTheErrorAndLeavesTheOldFileIntact) {
+    WriteFile(dir / "keep.mcs", "old contents");
+    const std::string stateLine = Text(1013);
+
+    // A file size limit makes the write fail part way, even for root.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    Save(dir / "keep.mcs");
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ExpectWarning("File could not be written: Write error: File too large", "Save To File");
+    EXPECT_EQ(ReadFile(dir / "keep.mcs"), "old contents");
+    EXPECT_EQ(Folder(), std::vector<std::string>{"keep.mcs"});
+    EXPECT_EQ(Text(1013), stateLine);
+    EXPECT_EQ(defaultFilePattern, "*.mcs");
+}
+
+}  // namespace

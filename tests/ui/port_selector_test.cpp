@@ -1,0 +1,59 @@
+// The port selector: a choice moves the port base, re-opens the port driver so it learns the
+// base, and the programmer is then looked for at the new port.
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+
+#include "station_window_fixture.h"
+
+namespace {
+
+class PortSelector : public StationWindowInEachMode {
+protected:
+    QComboBox* Ports() { return Find<QComboBox>(1012); }
+    void PressKey(int key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(Ports(), &press);
+    }
+};
+
+TEST_P(PortSelector, ChoosingAPortMovesTheBaseAndTheProgrammerIsLookedForThere) {
+    Insert("XC1718L");
+    Window();
+    const platform::DeviceHandle handleBefore = programmer.driverHandle;
+
+    PressKey(Qt::Key_Down);
+    EXPECT_EQ(Ports()->currentIndex(), 1);
+    EXPECT_EQ(programmer.portBase, 0x278);
+    if (GetParam() == PortAccess::Driver) {
+        EXPECT_NE(programmer.driverHandle, handleBefore);   // closed and opened again
+        EXPECT_NE(programmer.driverHandle, platform::kNoDevice);
+    } else {
+        EXPECT_EQ(programmer.driverHandle, platform::kNoDevice);
+    }
+    Click(1002);
+    ASSERT_EQ(operatorScript.messages.size(), 1u);
+    EXPECT_EQ(operatorScript.messages[0].caption, "Programmer Check");
+
+    PressKey(Qt::Key_Down);
+    EXPECT_EQ(programmer.portBase, 0x3BC);
+    PressKey(Qt::Key_Home);
+    EXPECT_EQ(programmer.portBase, 0x378);
+    Click(1002);
+    EXPECT_EQ(operatorScript.messages.size(), 1u);
+    EXPECT_EQ(Text(1007), "PROM name: XC1718L");
+}
+
+TEST_P(PortSelector, BaseOutsideTheListStaysUntilAnEntryIsPicked) {
+    programmer.portBase = 0x2F8;
+    Window();
+    EXPECT_EQ(Ports()->currentIndex(), 0);
+    EXPECT_EQ(programmer.portBase, 0x2F8);
+    emit Ports()->activated(0);   // the operator picks the entry already shown
+    EXPECT_EQ(programmer.portBase, 0x378);
+}
+
+INSTANTIATE_TEST_SUITE_P(PortAccess, PortSelector, ::testing::Values(PortAccess::Direct, PortAccess::Driver),
+                         PortAccessName);
+
+}  // namespace

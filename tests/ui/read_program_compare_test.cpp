@@ -1,0 +1,290 @@
+// The Read, Program and Compare buttons against the simulated programmer.
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "command_window_fixture.h"
+
+namespace {
+
+using Message = ScriptedOperator::Message;
+
+void ExpectMessage(const Message& message, const std::string& text, const std::string& caption, MessageIcon icon,
+                   MessageButtons buttons = MessageButtons::Ok) {
+    EXPECT_EQ(message.text, text);
+    EXPECT_EQ(message.caption, caption);
+    EXPECT_EQ(message.icon, icon);
+    EXPECT_EQ(message.buttons, buttons);
+}
+
+const char* const kProgrammed = "PROM programmed and verified successfully";
+const char* const kTypeChangeCaption = "Device Type Change Warning";
+const char* const kSizeQuestion =
+    "New device is smaller than program buffer. You may use the Xilinx Prom File Formatter program to split the "
+    "program into smaller files. Do you want to continue programming anyway?";
+
+std::vector<uint8_t> Pattern(size_t length) {
+    std::vector<uint8_t> bytes(length);
+    for (size_t i = 0; i < length; ++i) {
+        bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+    }
+    return bytes;
+}
+
+class ProgramCommand : public CommandWindowTest {
+protected:
+    void FillBuffer(const std::vector<uint8_t>& bytes) {
+        std::copy(bytes.begin(), bytes.end(), programmer.buffer.get());
+    }
+    std::vector<uint8_t> PartContents() { return simulated.programmer.Part()->contents; }
+    std::vector<uint8_t> BufferBytes() {
+        return {programmer.buffer.get(), programmer.buffer.get() + programmer.bufferLength};
+    }
+};
+
+TEST_F(ProgramCommand, PairsSetInAdvanceAskNothingAndOnlyTheResetChoiceCountsOutsideTheVFamily) {
+    Identify("XC1765D");
+    FillBuffer(Pattern(programmer.bufferLength));
+    Choose(1024);   // Reset Low
+    // Left pressed from an earlier V-family part: ignored for this one.
+    Choose(1028);
+    Choose(1026);
+    Click(1004);
+
+    EXPECT_TRUE(operatorScript.promptsAsked.empty());
+    ExpectMessage(OnlyMessage(), kProgrammed, "Programming Complete", MessageIcon::None);
+    EXPECT_EQ(PartContents(), BufferBytes());
+    EXPECT_TRUE(simulated.programmer.Part()->resetProgrammed);
+    EXPECT_FALSE(simulated.programmer.Part()->busyProgrammed);
+    EXPECT_FALSE(simulated.programmer.Part()->expressProgrammed);
+    // The panel after a success: not blank, without checking.
+    EXPECT_EQ(Text(1011), "PROM blank: No");
+    EXPECT_EQ(Text(1010), "Reset Active: Low");
+    EXPECT_EQ(Text(1019), " ");
+    EXPECT_EQ(Text(1020), " ");
+    EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
+    EXPECT_FALSE(operatorScript.waitCursor);
+}
+
+TEST_F(ProgramCommand, ResetPromptAnswersCountAndAnUnprogrammableChoiceFailsWithTheEngineText) {
+    Identify("XC1718L");
+    operatorScript.promptAnswers = {-1};   // Active Low
+    Click(1004);
+    EXPECT_EQ(operatorScript.promptsAsked, std::vector<std::string>{"reset"});
+    ExpectMessage(OnlyMessage(), kProgrammed, "Programming Complete", MessageIcon::None);
+    EXPECT_TRUE(simulated.programmer.Part()->resetProgrammed);
+
+    // Active High for a part whose reset is already active low.
+    operatorScript.messages.clear();
+    operatorScript.promptAnswers = {1};
+    Click(1004);
+    ExpectMessage(OnlyMessage(), "Device did not program correctly: Device programmed. Reset polarity already active low",
+                  "Device Programming Error", MessageIcon::Exclamation);
+    // After a failure the panel checks the part afresh: blank data, but the reset is programmed.
+    EXPECT_EQ(Text(1011), "PROM blank: No");
+    EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
+}
+
+TEST_F(ProgramCommand, AbortInThePromptProgramsNothing) {
+    Identify("XC1765D");
+    operatorScript.promptAnswers = {0};
+    Click(1004);
+    EXPECT_EQ(operatorScript.promptsAsked, std::vector<std::string>{"reset"});
+    ExpectMessage(OnlyMessage(), "Programming Aborted", "Program Options Not Entered", MessageIcon::Exclamation);
+    EXPECT_EQ(simulated.programmer.PulsesGiven(), 0u);
+    EXPECT_FALSE(simulated.programmer.Part()->resetProgrammed);
+    EXPECT_EQ(Text(1011), "PROM blank: No");
+    EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
+    EXPECT_FALSE(operatorScript.waitCursor);
+}
+
+TEST_F(ProgramCommand, ATypeChangeNeedsConsentAndASmallerPartASecondOne) {
+    Identify("XC1765D");   // a buffer of 8,192 bytes
+    Swap("XC1718L");       // 2,268 bytes
+    const std::string change =
+        "Device has changed from: XC1765D to XC1718L. Do you want to continue programming?";
+
+    // No: the part shown before stays current and nothing is programmed.
+    operatorScript.answers = {MessageAnswer::No};
+    Click(1004);
+    ExpectMessage(OnlyMessage(), change, kTypeChangeCaption, MessageIcon::Exclamation, MessageButtons::YesNo);
+    EXPECT_EQ(programmer.currentDevice->name, "XC1765D");
+    EXPECT_TRUE(operatorScript.promptsAsked.empty());
+    EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
+
+    // Yes, then No to the size question.
+    operatorScript.messages.clear();
+    operatorScript.answers = {MessageAnswer::Yes, MessageAnswer::No};
+    Click(1004);
+    ASSERT_EQ(operatorScript.messages.size(), 2u);
+    ExpectMessage(operatorScript.messages[1], kSizeQuestion, "Device Size Different Than Program Buffer",
+                  MessageIcon::Exclamation, MessageButtons::YesNo);
+    EXPECT_EQ(programmer.currentDevice->name, "XC1765D");
+    EXPECT_EQ(Text(1007), "PROM name: XC1765D");
+    EXPECT_EQ(simulated.programmer.PulsesGiven(), 0u);
+    EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
+
+    // Yes to both: the new part is programmed and shown.
+    operatorScript.messages.clear();
+    operatorScript.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    operatorScript.promptAnswers = {1};
+    Click(1004);
+    ASSERT_EQ(operatorScript.messages.size(), 3u);
+    EXPECT_EQ(operatorScript.messages[2].text, kProgrammed);
+    EXPECT_EQ(Text(1007), "PROM name: XC1718L");
+    EXPECT_EQ(programmer.bufferLength, 8192u);
+
+    // The same type again: no question, although the buffer is larger than the part.
+    operatorScript.messages.clear();
+    operatorScript.promptAnswers = {1};
+    Click(1004);
+    ExpectMessage(OnlyMessage(), kProgrammed, "Programming Complete", MessageIcon::None);
+}
+
+TEST_F(ProgramCommand, ALargerNewPartAsksOnlyAboutTheTypeChange) {
+    Identify("XC1718L");
+    Swap("XC1765D");
+    operatorScript.answers = {MessageAnswer::Yes};
+    operatorScript.promptAnswers = {1};
+    Click(1004);
+    ASSERT_EQ(operatorScript.messages.size(), 2u);
+    EXPECT_EQ(operatorScript.messages[0].text,
+              "Device has changed from: XC1718L to XC1765D. Do you want to continue programming?");
+    EXPECT_EQ(operatorScript.messages[1].text, kProgrammed);
+}
+
+TEST_F(ProgramCommand, AnEmptySocketEndsTheCommandWithTheDeviceSeenBefore) {
+    Identify("XC1765D");
+    simulated.programmer.RemovePart();
+    Click(1004);
+    ExpectMessage(OnlyMessage(), "No Device found in programmer. Programming aborted", "Program Device Error",
+                  MessageIcon::None);
+    ASSERT_NE(programmer.currentDevice, nullptr);
+    EXPECT_EQ(programmer.currentDevice->name, "XC1765D");
+    EXPECT_TRUE(operatorScript.promptsAsked.empty());
+    EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
+}
+
+TEST_F(ProgramCommand, WithoutACurrentDeviceNothingIsDisabledOrIdentified) {
+    Identify("XC1765D");
+    programmer.currentDevice = nullptr;
+    const uint64_t accesses = simulated.programmer.RegisterAccesses();
+    Click(1004);
+    ExpectMessage(OnlyMessage(), "Device not present. Programmer will attempt to identify device",
+                  "Progam Device Error", MessageIcon::Stop);
+    EXPECT_EQ(simulated.programmer.RegisterAccesses(), accesses);
+    EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
+}
+
+// The busy and output choices belong to the part about to be programmed, not to the one the
+// panel showed before the type change.
+TEST_F(ProgramCommand, AfterATypeChangeTheNewPartDecidesWhichOptionsAreAsked) {
+    Identify("XC1765D");
+    Swap("XC17V16");
+    operatorScript.answers = {MessageAnswer::Yes};
+    operatorScript.promptAnswers = {-1, -1, -1};
+    Click(1004);
+    EXPECT_EQ(operatorScript.promptsAsked, (std::vector<std::string>{"reset", "busy", "output"}));
+    ASSERT_EQ(operatorScript.messages.size(), 2u);
+    EXPECT_EQ(operatorScript.messages[1].text, kProgrammed);
+    const sim::SimulatedProm& part = *simulated.programmer.Part();
+    EXPECT_TRUE(part.resetProgrammed);
+    EXPECT_TRUE(part.busyProgrammed);
+    EXPECT_TRUE(part.expressProgrammed);
+    EXPECT_EQ(Text(1007), "PROM name: XC17V16");
+    EXPECT_EQ(Text(1019), "Busy Pin: Pulled Down");
+    EXPECT_EQ(Text(1020), "Express Output: Parallel");
+    EXPECT_EQ(EnabledButtons(), (std::vector<int>{1002, 1003, 1004, 1005, 1001, 1006, 1023, 1024, 1025, 1026,
+                                                  1027, 1028}));
+}
+
+TEST_F(ProgramCommand, AfterATypeChangeAwayFromTheVFamilyOnlyTheResetIsAsked) {
+    sim::SimulatedProm shown = Blank(programmer, "XC17V16");
+    shown.contents[0] = 0x00;   // not blank: the blank check of the identification stops at once
+    Identify(shown);
+    Swap("XC1765X or XC1765EL");
+    operatorScript.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    operatorScript.promptAnswers = {0};
+    Click(1004);
+    EXPECT_EQ(operatorScript.promptsAsked, std::vector<std::string>{"reset"});
+    EXPECT_EQ(operatorScript.messages.back().text, "Programming Aborted");
+    EXPECT_EQ(Text(1007), "PROM name: XC1765X or XC1765EL");
+    EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
+}
+
+class ProgramFailure : public CommandWindowInEachMode {};
+
+// Each failure tells the engine's detail after the command's text; the panel then checks the
+// part afresh.
+TEST_P(ProgramFailure, TellsTheEngineTextAndChecksThePartAfresh) {
+    struct Case {
+        const char* name;
+        std::function<void(sim::SimulatedProm&)> part;
+        std::function<void()> afterIdentify;
+        uint8_t bufferFill;
+        std::string directText;
+        std::string driverText;
+        const char* blankLine;
+    };
+    const std::vector<Case> cases = {
+        {"dead bit", [](sim::SimulatedProm& part) { part.deadBits = {5}; }, [] {}, 0x00,
+         "Failed Margin Verify at bit location 5 ",
+         "Failed Margin Verify in the data word beginning at byte location 0 ", "PROM blank: No"},
+        {"no pulse answer", [](sim::SimulatedProm&) {},
+         [this] { simulated.programmer.SetFault(sim::ProgrammerFault::NoPulseAnswer); }, 0x00,
+         "Write Word Failed; 0\nNo programming pulse from the programmer", "Device Failed To Program",
+         "PROM blank: Yes"},
+        {"verify", [](sim::SimulatedProm& part) { part.contents[3] = 0xFE; }, [] {}, 0xFF,
+         "Failed Margin Verify at bit location 24 ",
+         "Failed Margin Verify in the data word beginning at byte location 3 ", "PROM blank: No"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        simulated.programmer.SetFault(sim::ProgrammerFault::None);
+        sim::SimulatedProm part = Blank(programmer, "XC1718L");
+        c.part(part);
+        Identify(part);
+        c.afterIdentify();
+        std::fill_n(programmer.buffer.get(), programmer.bufferLength, c.bufferFill);
+        Choose(1023);
+        Click(1004);
+        const std::string& detail = GetParam() == PortAccess::Direct ? c.directText : c.driverText;
+        ExpectMessage(OnlyMessage(), "Device did not program correctly: " + detail, "Device Programming Error",
+                      MessageIcon::Exclamation);
+        EXPECT_EQ(Text(1011), c.blankLine);
+        EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
+        EXPECT_FALSE(operatorScript.waitCursor);
+        operatorScript.messages.clear();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(PortAccess, ProgramFailure, ::testing::Values(PortAccess::Direct, PortAccess::Driver),
+                         PortAccessName);
+
+class CompareCommand : public CommandWindowInEachMode {};
+
+TEST_P(CompareCommand, MatchesAfterAReadAndTellsTheFirstDifference) {
+    sim::SimulatedProm part = Blank(programmer, "XC1765D");
+    part.contents = Pattern(part.contents.size());
+    Identify(part);
+    Click(1003);
+    Click(1005);
+    ExpectMessage(OnlyMessage(), "Device and Buffer compared succesfully", "Compare", MessageIcon::None);
+    std::vector<int> expected = kPlainPartButtons;
+    expected.insert(expected.begin() + 6, 1014);
+    EXPECT_EQ(EnabledButtons(), expected);
+
+    operatorScript.messages.clear();
+    programmer.buffer[100] ^= 0x10;
+    Click(1005);
+    ASSERT_FALSE(programmer.failureText.empty());
+    ExpectMessage(OnlyMessage(), "Device and Buffer compare FAILED!!: " + programmer.failureText, "Compare",
+                  MessageIcon::Exclamation);
+    EXPECT_EQ(EnabledButtons(), expected);
+    EXPECT_FALSE(operatorScript.waitCursor);
+}
+
+INSTANTIATE_TEST_SUITE_P(PortAccess, CompareCommand, ::testing::Values(PortAccess::Direct, PortAccess::Driver),
+                         PortAccessName);
+
+}  // namespace

@@ -1,0 +1,74 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <memory>
+#include <string>
+
+#include "buffer/record_file.h"
+#include "engine/programmer.h"
+#include "platform/platform_value.h"
+#include "scripted_operator.h"
+#include "sim/simulated_station.h"
+#include "ui/main_dialog.h"
+
+enum class PortAccess { Direct, Driver };
+
+inline std::string PortAccessName(const ::testing::TestParamInfo<PortAccess>& info) {
+    return info.param == PortAccess::Direct ? "Direct" : "Driver";
+}
+
+// The station window on a simulated programmer at 0x378, with a scripted operator.
+class StationWindowTest : public ::testing::Test {
+protected:
+    explicit StationWindowTest(PortAccess access = PortAccess::Driver)
+        : programmer(access == PortAccess::Direct ? platform::kDirectPortFamilyVersion
+                                                  : platform::kDriverFamilyVersion,
+                     &simulated.programmer) {}
+
+    // Creates the window (after a test has set up the programmer as it likes).
+    MainDialog& Window() {
+        if (!window) {
+            window = std::make_unique<MainDialog>(programmer, recordFile, defaultFilePattern, operatorScript);
+        }
+        return *window;
+    }
+
+    template <typename Control = QWidget>
+    Control* Find(int id) {
+        auto* control = Window().findChild<Control*>(QString("control%1").arg(id));
+        EXPECT_NE(control, nullptr) << "control " << id;
+        return control;
+    }
+    std::string Text(int id) {
+        if (auto* label = Window().findChild<QLabel*>(QString("control%1").arg(id))) {
+            return label->text().toStdString();
+        }
+        return Find<QAbstractButton>(id)->text().toStdString();
+    }
+    bool Enabled(int id) { return Find(id)->isEnabled(); }
+    // Shown as far as the window goes (the window itself need not be on screen).
+    bool Shown(int id) { return !Find(id)->isHidden(); }
+    void Click(int id) { Find<QAbstractButton>(id)->click(); }
+
+    void Insert(const std::string& typeName, bool resetProgrammed = false) {
+        sim::SimulatedProm part;
+        part.type = *programmer.FindByName(typeName);
+        part.resetProgrammed = resetProgrammed;
+        simulated.programmer.InsertPart(part);
+    }
+
+    sim::SimulatedStation simulated;
+    Programmer programmer;
+    RecordFile recordFile;
+    std::string defaultFilePattern = "*.mcs";
+    ScriptedOperator operatorScript;
+    std::unique_ptr<MainDialog> window;
+};
+
+// The same, once for each way of reaching the port.
+class StationWindowInEachMode : public StationWindowTest, public ::testing::WithParamInterface<PortAccess> {
+protected:
+    StationWindowInEachMode() : StationWindowTest(GetParam()) {}
+};

@@ -1,0 +1,10 @@
+#include "buffer/load_save_commands.h"
+#include "ui/main_dialog.h"
+
+void MainDialog::OnLoadFile() {
+    BufferFileCommands(programmer, defaultFilePattern, operatorServices, *this).Load();
+}
+
+void MainDialog::OnSaveFile() {
+    BufferFileCommands(programmer, defaultFilePattern, operatorServices, *this).Save();
+}

@@ -1,0 +1,298 @@
+#include "ui/main_dialog.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include "engine/programmer.h"
+#include "ui/about_dialog.h"
+#include "ui/operator_services.h"
+#include "ui/station_icon.h"
+#include "ui_main_dialog.h"
+
+namespace {
+
+const char* const kWindowTitle = "Xilinx Serial PROM Programmer - Version 4.1 - 8/21/04";
+const char* const kMakerWebAddress = "http://www.kvaldev.com/downloads";
+
+// Port bases offered by the port selector, in the order of its entries.
+constexpr uint16_t kSelectorPorts[] = {0x378, 0x278, 0x3BC};
+
+constexpr uint32_t kDirectModeVersion = 125;
+constexpr uint32_t kExpectedDriverVersion = 8;
+constexpr uint32_t kDriverNotOpen = 126;
+constexpr uint32_t kDriverSilent = 127;
+
+}  // namespace
+
+bool IsVFamilyName(const std::string& name) {
+    return name == "XC17V08" || name == "XC17V16";
+}
+
+MainDialog::MainDialog(Programmer& programmer, RecordFile& recordFile, std::string& defaultFilePattern,
+                       OperatorServices& operatorServices, QWidget* parent)
+    : QDialog(parent), programmer(programmer), recordFile(recordFile),
+      defaultFilePattern(defaultFilePattern), operatorServices(operatorServices),
+      ui(std::make_unique<Ui::MainDialog>()) {
+    ReportDriverVersion();
+
+    ui->setupUi(this);
+    // A window of its own in the task bar, with a minimize box but no maximize box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // The status line keeps its place while hidden, so showing it never moves the panel.
+    for (QWidget* statusPart : {static_cast<QWidget*>(ui->control1022), static_cast<QWidget*>(ui->control1021),
+                                static_cast<QWidget*>(ui->statusProgress)}) {
+        QSizePolicy policy = statusPart->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        statusPart->setSizePolicy(policy);
+    }
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    QFont nameFont = ui->control1007->font();
+    nameFont.setBold(true);
+    ui->control1007->setFont(nameFont);
+
+    SetUpWindowMenu();
+    setWindowIcon(StationIcon());
+    SelectPortEntry();
+    setWindowTitle(kWindowTitle);
+
+    connect(ui->control1002, &QPushButton::clicked, this, &MainDialog::OnIdentifyProm);
+    connect(ui->control1012, &QComboBox::activated, this, &MainDialog::OnPortSelect);
+    connect(ui->control1, &QPushButton::clicked, this, &MainDialog::accept);
+    ConnectCommandButtons();
+
+    SetStatusLineWindow(this);
+    setFocus();
+}
+
+MainDialog::~MainDialog() {
+    SetStatusLineWindow(nullptr);
+}
+
+void MainDialog::ReportDriverVersion() {
+    const uint32_t version = programmer.GetDriverVersion();
+    if (version == kDirectModeVersion || version == kExpectedDriverVersion) {
+        return;
+    }
+    std::string firstLine = "Incompatible NT or Win2K Driver Version";
+    if (version == kDriverNotOpen) {
+        firstLine = "NT or Win2K Driver is VERY OLD or not working";
+    } else if (version == kDriverSilent) {
+        firstLine = "NT or Win2K Driver is NOT returning version";
+    }
+    operatorServices.ShowMessage(firstLine +
+                                     "\nPlease download latest version of\nDriver and TOBRANE.exe from\n"
+                                     "       " +
+                                     kMakerWebAddress,
+                                 kWindowTitle, MessageIcon::Information, MessageButtons::Ok);
+}
+
+// Qt offers no system menu of its own on every desktop: the window icon at the foot of the
+// window opens a small window menu instead, which holds the About entry.
+void MainDialog::SetUpWindowMenu() {
+    auto* windowMenu = new QMenu(this);
+    windowMenu->setObjectName("windowMenu");
+    windowMenu->addSeparator();
+    QAction* about = windowMenu->addAction(StationIcon(), "&About TOBRANE...");
+    about->setObjectName("aboutAction");
+    connect(about, &QAction::triggered, this, &MainDialog::OnAbout);
+    ui->systemMenuButton->setMenu(windowMenu);
+    ui->systemMenuButton->setIcon(StationIcon());
+}
+
+void MainDialog::SelectPortEntry() {
+    int index = 0;   // any other base shows the first entry but stays as it is
+    if (programmer.portBase == 0x278) {
+        index = 1;
+    } else if (programmer.portBase == 0x3BC) {
+        index = 2;
+    }
+    ui->control1012->setCurrentIndex(index);
+}
+
+void MainDialog::OnAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainDialog::OnPortSelect(int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(kSelectorPorts))) {
+        return;
+    }
+    programmer.portBase = kSelectorPorts[index];
+    if (!programmer.IsDirectMode()) {
+        // A re-open tells the driver the new base.
+        programmer.CloseDriver();
+        programmer.OpenDriver();
+    }
+}
+
+void MainDialog::OnIdentifyProm() {
+    ShowStatusLine();
+    SetStatusText("Programmer check...");
+    operatorServices.SetWaitCursor(true);
+    const int32_t check = programmer.CheckProgrammer();
+    operatorServices.SetWaitCursor(false);
+    HideStatusLine();
+
+    if (check & 1) {
+        operatorServices.ShowMessage("Programmer not present. If programmer is connected, check battery and cable (if used)",
+                                     "Programmer Check", MessageIcon::None, MessageButtons::Ok);
+    } else if (check & 2) {
+        operatorServices.ShowMessage("Programmer micro controller error, pulse not found.", "Programmer Check",
+                                     MessageIcon::None, MessageButtons::Ok);
+    } else {
+        operatorServices.SetWaitCursor(true);
+        SetCommandButtonsEnabled(false);
+        SetOptionButtonsEnabled(false);
+        ui->control1019->setText(" ");
+        ui->control1020->setText(" ");
+        for (QLabel* line : {ui->control1009, ui->control1010, ui->control1007, ui->control1008, ui->control1011}) {
+            line->setText("Querying...");
+        }
+        programmer.Identify(true);
+        UpdatePromPanel(true);
+        operatorServices.SetWaitCursor(false);
+    }
+    ui->control1002->setEnabled(true);
+    setFocus();
+}
+
+void MainDialog::UpdatePromPanel(bool withBlankCheck) {
+    programmer.DescribeCurrentDevice(displayedDevice);
+    const bool vFamily = IsVFamilyName(displayedDevice.name);
+
+    ui->control1009->setText(QString::asprintf("Word size: %u bits", unsigned{displayedDevice.wordSize}));
+    ui->control1010->setText(programmer.resetPolarity == 1 ? "Reset Active: High" : "Reset Active: Low");
+    if (vFamily) {
+        ui->control1019->setText(programmer.busyPin == 1 ? "Busy Pin: Floating" : "Busy Pin: Pulled Down");
+        ui->control1020->setText(programmer.expressOutput == 1 ? "Express Output: Serial" : "Express Output: Parallel");
+    }
+    ui->control1007->setText(QString("PROM name: ") + QString::fromStdString(displayedDevice.name));
+    ui->control1008->setText(QString::asprintf("PROM size: %lu x 1 bit", static_cast<unsigned long>(displayedDevice.sizeBits)));
+
+    // With no device the blank check has nothing to look at: it must not call a missing part blank.
+    const bool deviceKnown = displayedDevice.sizeBits != 0;
+    const bool blank = withBlankCheck && programmer.BlankCheck() == 1 && programmer.resetPolarity == 1;
+    ui->control1011->setText(blank && deviceKnown ? "PROM blank: Yes" : "PROM blank: No");
+
+    if (deviceKnown) {
+        SetCommandButtonsEnabled(true);
+        EnableOptionButtonsForDisplayedDevice();
+    }
+
+    ShowBufferState(programmer.bufferStateText);
+    programmer.UpdateChecksum();
+    ShowChecksum(programmer.checksum);
+}
+
+void MainDialog::ShowBufferState(const std::string& text) {
+    ui->control1013->setText(QString::fromStdString(text));
+}
+
+void MainDialog::ShowChecksum(uint16_t checksum) {
+    ui->control1016->setText(QString::asprintf("Checksum: 0x%04X", unsigned{checksum}));
+}
+
+void MainDialog::EnableViewBuffer() {
+    ui->control1014->setEnabled(true);
+}
+
+void MainDialog::SetCommandButtonsEnabled(bool enabled) {
+    for (QPushButton* button : {ui->control1004, ui->control1006, ui->control1003, ui->control1001,
+                                ui->control1005, ui->control1002}) {
+        button->setEnabled(enabled);
+    }
+}
+
+void MainDialog::EnableOptionButtonsForDisplayedDevice() {
+    ui->control1023->setEnabled(true);
+    ui->control1024->setEnabled(true);
+    if (IsVFamilyName(displayedDevice.name)) {
+        for (QPushButton* button : {ui->control1025, ui->control1026, ui->control1027, ui->control1028}) {
+            button->setEnabled(true);
+        }
+    }
+}
+
+void MainDialog::ReEnableCommands() {
+    SetCommandButtonsEnabled(true);
+    EnableOptionButtonsForDisplayedDevice();
+}
+
+void MainDialog::SetOptionButtonsEnabled(bool enabled) {
+    for (QPushButton* button : {ui->control1023, ui->control1024, ui->control1025, ui->control1026,
+                                ui->control1027, ui->control1028}) {
+        button->setEnabled(enabled);
+    }
+}
+
+int MainDialog::PressedIndex(const QButtonGroup* pair, const QAbstractButton* first) {
+    const QAbstractButton* pressed = pair->checkedButton();
+    if (!pressed) {
+        return -1;
+    }
+    return pressed == first ? 0 : 1;
+}
+
+void MainDialog::TakeOptionChoices() {
+    resetChoice = PressedIndex(ui->resetChoiceGroup, ui->control1023);
+    outputChoice = PressedIndex(ui->outputChoiceGroup, ui->control1025);
+    busyChoice = PressedIndex(ui->busyChoiceGroup, ui->control1027);
+}
+
+void MainDialog::accept() {
+    TakeOptionChoices();
+    QDialog::accept();
+}
+
+void MainDialog::mousePressEvent(QMouseEvent* event) {
+    // A button passes a right click on to its window, but it was a click on the button, not on
+    // the background; texts and frames let it through.
+    const bool onButton = qobject_cast<QAbstractButton*>(childAt(event->position().toPoint())) != nullptr;
+    if (event->button() == Qt::RightButton && !onButton) {
+        emit rightButtonPressed();
+        return;
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void MainDialog::closeEvent(QCloseEvent* event) {
+    // The close box must not end the window under a running operation.
+    if (operationRunning) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void MainDialog::SetStatusLineVisible(bool visible) {
+    ui->control1022->setVisible(visible);
+    ui->control1021->setVisible(visible);
+    ui->statusProgress->setVisible(visible && ui->statusProgress->value() >= 0);
+}
+
+void MainDialog::SetStatusLineText(const std::string& text) {
+    ui->control1021->setText(QString::fromStdString(text));
+}
+
+void MainDialog::SetStatusLineProgress(int percent) {
+    if (percent < 0) {
+        ui->statusProgress->reset();   // no progress: the bar stays out of sight
+        ui->statusProgress->setVisible(false);
+        return;
+    }
+    ui->statusProgress->setValue(std::min(percent, 100));
+}
+
+void MainDialog::RepaintStatusLine() {
+    ui->statusRow->repaint();
+    // The operation holds the thread: paint what else changed and let the desktop see the
+    // window alive, but take no clicks or keys until it ends.
+    operationRunning = true;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    operationRunning = false;
+}

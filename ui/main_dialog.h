@@ -1,0 +1,114 @@
+#pragma once
+#include <QDialog>
+#include <memory>
+#include <string>
+
+#include "buffer/load_save_commands.h"
+#include "engine/status_line.h"
+
+class Programmer;
+class RecordFile;
+class OperatorServices;
+class QAbstractButton;
+class QButtonGroup;
+class QCloseEvent;
+class QLabel;
+class QMouseEvent;
+
+namespace Ui {
+class MainDialog;
+}
+
+// The station's one window: the command buttons, the PROM and buffer panels, the port selector
+// and the status line that long operations write into. Each command runs to its end on the
+// window's thread; the window registers itself as the status-line window while it exists.
+//
+// Controls carry their resource id in their object name ("control1002" is Identify).
+class MainDialog : public QDialog, public StatusLineWindow, private BufferPanel {
+    Q_OBJECT
+
+public:
+    // Window start: judges the port driver's version (telling the operator about an old or
+    // silent driver before the window shows), then sets up the window.
+    MainDialog(Programmer& programmer, RecordFile& recordFile, std::string& defaultFilePattern,
+               OperatorServices& operatorServices, QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // Refreshes the PROM information and buffer panels from the current device, with a fresh
+    // blank check when asked, and enables the commands once a device is known.
+    void UpdatePromPanel(bool withBlankCheck);
+
+    // Takes the option-button pairs into resetChoice, outputChoice and busyChoice.
+    void TakeOptionChoices();
+
+    // Index of the pressed button in each option pair; -1 while none is pressed.
+    int resetChoice = -1;
+    int busyChoice = -1;
+    int outputChoice = -1;
+
+    // StatusLineWindow
+    void SetStatusLineVisible(bool visible) override;
+    void SetStatusLineText(const std::string& text) override;
+    void SetStatusLineProgress(int percent) override;
+    void RepaintStatusLine() override;
+
+signals:
+    // The right mouse button went down on the window background.
+    void rightButtonPressed();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void accept() override;
+
+private:
+    void OnIdentifyProm();
+    void OnPortSelect(int index);
+    void OnAbout();
+
+    // The other commands. Each is defined in a file of its own and connected to its button
+    // (and the PROM information to rightButtonPressed) by ConnectCommandButtons().
+    void ConnectCommandButtons();
+    void OnReadProm();
+    void OnProgramProm();
+    void OnCompareProm();
+    void OnLoadFile();
+    void OnSaveFile();
+    void OnViewBuffer();
+    void OnPromInformation();
+
+    // The program command's checks before it programs: the part in the socket is identified
+    // again, and a change of type (and a part smaller than the buffer) needs the operator's
+    // consent. False when programming must not go on; the device seen before is current then.
+    bool ConfirmDeviceToProgram();
+    // Runs ProgramDevice with `options` and tells the operator how it went. True on success.
+    bool ProgramAndReport(uint32_t options);
+    // Enables the six command buttons and the option pairs the shown device has.
+    void ReEnableCommands();
+
+    // BufferPanel
+    void ShowBufferState(const std::string& text) override;
+    void ShowChecksum(uint16_t checksum) override;
+    void EnableViewBuffer() override;
+
+    void ReportDriverVersion();
+    void SetUpWindowMenu();
+    void SelectPortEntry();
+    // Enables or disables the six command buttons: Program, Save, Read, Load, Compare, Identify.
+    void SetCommandButtonsEnabled(bool enabled);
+    void SetOptionButtonsEnabled(bool enabled);
+    // Enables the reset pair, and the busy and output pairs when the shown device has them.
+    void EnableOptionButtonsForDisplayedDevice();
+    static int PressedIndex(const QButtonGroup* pair, const QAbstractButton* first);
+
+    Programmer& programmer;
+    RecordFile& recordFile;
+    std::string& defaultFilePattern;
+    OperatorServices& operatorServices;
+    std::unique_ptr<Ui::MainDialog> ui;
+    // Set while a running operation lets the window handle its pending events.
+    bool operationRunning = false;
+};
+
+// The V-family test: the two types with express-output and busy-pin lines in the panel.
+bool IsVFamilyName(const std::string& name);

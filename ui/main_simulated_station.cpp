@@ -1,0 +1,29 @@
+// The station on a simulated programmer at 0x378, with a second window that chooses what sits
+// in the socket, injects programmer faults and picks the platform family for the next start.
+#include <QApplication>
+#include <cstdlib>
+
+#include "sim/simulated_station.h"
+#include "ui/qt_operator.h"
+#include "ui/screenshot_tour.h"
+#include "ui/simulated_programmer_window.h"
+#include "ui/station_objects.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QtOperator operatorServices;
+    InstallDriverWarningBox();
+
+    // The simulator comes first: its clock and port driver must be in place when the
+    // Programmer opens the driver.
+    sim::SimulatedStation simulated;
+    SimulatedProgrammerWindow simulatorWindow(simulated.programmer, SimulatorSettingsPath());
+    StationObjects station(simulatorWindow.PlatformVersionForThisRun(), &simulated.programmer, operatorServices);
+    simulatorWindow.show();
+    // Only scripts/screenshots.sh sets this: it drives the window through its review screenshots.
+    if (const char* folder = std::getenv("PROMSTATION_SIM_SCREENSHOTS")) {
+        StartScreenshotTour(folder);
+    }
+    station.app.InitInstance();
+    return 0;
+}

@@ -1,0 +1,43 @@
+#include "ui/prom_app.h"
+
+#include <string>
+
+#include "engine/programmer.h"
+#include "platform/platform_value.h"
+#include "platform/profile_file.h"
+#include "ui/main_dialog.h"
+
+namespace {
+const char* const kSettingsSection = "Settings";
+const char* const kPortAddressKey = "Port Address";
+constexpr uint32_t kDefaultPortAddress = 888;
+}  // namespace
+
+PromApp::PromApp(Programmer& programmer, RecordFile& recordFile, std::string& defaultFilePattern,
+                 OperatorServices& operatorServices, uint32_t platformVersion)
+    : programmer(programmer), recordFile(recordFile), defaultFilePattern(defaultFilePattern),
+      operatorServices(operatorServices), platformVersion(platformVersion) {}
+
+std::string PromApp::SettingsPath() const {
+    return platform::ProfileFilePath(platform::ExecutableName());
+}
+
+bool PromApp::InitInstance() {
+    programmer.platformValue = platform::PlatformFamily(platformVersion);
+    const std::string settingsPath = SettingsPath();
+    // Any value is taken as it is (only its low 16 bits fit a port base); the driver learns
+    // the base only when the operator changes the port.
+    programmer.portBase = static_cast<uint16_t>(
+        platform::GetPrivateProfileInt(kSettingsSection, kPortAddressKey, kDefaultPortAddress, settingsPath));
+    {
+        MainDialog dialog(programmer, recordFile, defaultFilePattern, operatorServices);
+        // The window runs its own loop for the whole run, but blocks no other top-level window
+        // (the simulated programmer's, in the simulated station).
+        dialog.setWindowModality(Qt::WindowModal);
+        dialog.exec();
+    }
+    // Written back whatever happened; a failing write is not the operator's concern.
+    platform::WritePrivateProfileString(kSettingsSection, kPortAddressKey, std::to_string(programmer.portBase),
+                                        settingsPath);
+    return false;
+}

@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+class Programmer;
+class RecordFile;
+class OperatorServices;
+
+// The application object: its start-up runs the whole station. It reads the port setting,
+// runs the main window modally for the run and writes the port setting back when it closes.
+// Qt's own application object must exist before it (and before the Programmer, whose driver
+// open may already need a message box).
+class PromApp {
+public:
+    PromApp(Programmer& programmer, RecordFile& recordFile, std::string& defaultFilePattern,
+            OperatorServices& operatorServices, uint32_t platformVersion);
+
+    // Runs the station to its end. Returns false: there is nothing left to run afterwards.
+    bool InitInstance();
+
+    // The settings file: named after the program, in the user's configuration folder.
+    std::string SettingsPath() const;
+
+private:
+    Programmer& programmer;
+    RecordFile& recordFile;
+    std::string& defaultFilePattern;
+    OperatorServices& operatorServices;
+    uint32_t platformVersion;
+};

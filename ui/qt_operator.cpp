@@ -1,0 +1,112 @@
+#include "ui/qt_operator.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "link/operator_notice.h"
+#include "ui/busy_prompt_dialog.h"
+#include "ui/file_filter.h"
+#include "ui/output_prompt_dialog.h"
+#include "ui/reset_prompt_dialog.h"
+
+namespace {
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Stop:
+        return QMessageBox::Critical;
+    case MessageIcon::Exclamation:
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// "*.mcs" as the dialogs' default extension is the suffix "mcs".
+QString SuffixOf(const std::string& defaultExtension) {
+    QString suffix = QString::fromStdString(defaultExtension);
+    if (suffix.startsWith("*.")) {
+        suffix.remove(0, 2);
+    }
+    return suffix == "*" ? QString() : suffix;
+}
+
+}  // namespace
+
+QtOperator::QtOperator(bool nativeFileDialogs) : nativeFileDialogs(nativeFileDialogs) {}
+
+QtOperator::~QtOperator() {
+    SetWaitCursor(false);
+}
+
+MessageAnswer QtOperator::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                                      MessageButtons buttons) {
+    const QMessageBox::StandardButtons choices =
+        buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+    QMessageBox box(BoxIcon(icon), QString::fromStdString(caption), QString::fromStdString(text), choices,
+                    QApplication::activeWindow());
+    if (buttons == MessageButtons::YesNo) {
+        box.setDefaultButton(QMessageBox::Yes);
+    }
+    const int answer = box.exec();
+    if (buttons == MessageButtons::Ok) {
+        return MessageAnswer::Ok;
+    }
+    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+std::string QtOperator::AskFile(bool save, const std::string& filter, const std::string& defaultExtension) {
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(QString::fromStdString(ToQtNameFilters(filter)).split(";;"));
+    dialog.setDefaultSuffix(SuffixOf(defaultExtension));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !nativeFileDialogs);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return "";
+    }
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::string QtOperator::AskFileToOpen(const std::string& filter, const std::string& defaultExtension) {
+    return AskFile(false, filter, defaultExtension);
+}
+
+std::string QtOperator::AskFileToSave(const std::string& filter, const std::string& defaultExtension) {
+    return AskFile(true, filter, defaultExtension);
+}
+
+int QtOperator::AskResetPolarity() {
+    return ResetPromptDialog().Ask();
+}
+
+int QtOperator::AskBusyPin() {
+    return BusyPromptDialog().Ask();
+}
+
+int QtOperator::AskOutputMode() {
+    return OutputPromptDialog().Ask();
+}
+
+void QtOperator::SetWaitCursor(bool on) {
+    if (on == waitCursorShown) {
+        return;
+    }
+    if (on) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+    waitCursorShown = on;
+}
+
+void InstallDriverWarningBox() {
+    SetWarningHook([](const std::string& text, const std::string& caption) {
+        QMessageBox::warning(nullptr, QString::fromStdString(caption), QString::fromStdString(text));
+    });
+}
