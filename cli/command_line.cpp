@@ -142,7 +142,7 @@ bool SplitArguments(const std::vector<std::string>& args, std::vector<GivenOptio
 }
 
 const PromDevice* FindType(const std::string& name, std::string& error) {
-    const PromDevice* type = FindDeviceType(StandardCatalog(), name);
+    const PromDevice* type = FindDeviceType(DeviceCatalog::Standard(), name);
     if (!type) {
         error = "unknown PROM type '" + name + "' ('promtool devices' lists the types)";
     }

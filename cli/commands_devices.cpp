@@ -16,7 +16,7 @@ std::string Volts(int16_t supplyCode) {
 }  // namespace
 
 int RunDevices(const Console& console) {
-    const DeviceCatalog& catalog = StandardCatalog();
+    const DeviceCatalog& catalog = DeviceCatalog::Standard();
     for (size_t i = 0; i < catalog.GetCount(); ++i) {
         const PromDevice& type = catalog.GetAt(i);
         char line[160];

@@ -32,15 +32,6 @@ bool NameMatches(const std::string& entryName, const std::string& wanted) {
 
 }  // namespace
 
-const DeviceCatalog& StandardCatalog() {
-    static const DeviceCatalog catalog = [] {
-        DeviceCatalog standard;
-        standard.AppendStandardDevices();
-        return standard;
-    }();
-    return catalog;
-}
-
 const PromDevice* FindDeviceType(const DeviceCatalog& catalog, const std::string& name) {
     for (size_t i = 0; i < catalog.GetCount(); ++i) {
         if (NameMatches(catalog.GetAt(i).name, name)) {

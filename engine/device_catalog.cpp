@@ -69,6 +69,15 @@ void DeviceCatalog::AppendStandardDevices() {
     }
 }
 
+const DeviceCatalog& DeviceCatalog::Standard() {
+    static const DeviceCatalog catalog = [] {
+        DeviceCatalog standard;
+        standard.AppendStandardDevices();
+        return standard;
+    }();
+    return catalog;
+}
+
 const PromDevice* DeviceCatalog::FindByName(const std::string& name) const {
     for (const auto& entry : entries) {
         if (entry->name == name) {

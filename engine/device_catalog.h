@@ -15,6 +15,8 @@ public:
 
     // Appends the 46 catalogue types in catalogue order (the order identification tries them).
     void AppendStandardDevices();
+    // The standard types on their own, for code that needs them without a Programmer.
+    static const DeviceCatalog& Standard();
     // Looks a type up by its exact name; nullptr when there is none.
     const PromDevice* FindByName(const std::string& name) const;
 

@@ -24,15 +24,6 @@ constexpr std::string_view kMagicLine = "PROM-SIM CHIP 1";
 // The header is short; anything much longer than the largest part is not a chip file.
 constexpr size_t kHeaderLimit = 1024;
 
-const DeviceCatalog& Catalog() {
-    static const DeviceCatalog catalog = [] {
-        DeviceCatalog standard;
-        standard.AppendStandardDevices();
-        return standard;
-    }();
-    return catalog;
-}
-
 bool SameType(const PromDevice& a, const PromDevice& b) {
     return a.name == b.name && a.sizeBits == b.sizeBits && a.idClocks == b.idClocks &&
            a.optionClocks == b.optionClocks && a.readSupply == b.readSupply &&
@@ -68,7 +59,7 @@ bool TakeFlag(std::string_view& rest, std::string_view key, bool& flag, std::str
 }  // namespace
 
 bool SaveChipFile(const std::string& path, const SimulatedProm& part, std::string& error) {
-    const PromDevice* type = Catalog().FindByName(part.type.name);
+    const PromDevice* type = DeviceCatalog::Standard().FindByName(part.type.name);
     if (!type || !SameType(*type, part.type)) {
         error = "cannot save a part of type '" + part.type.name + "': not a catalogue type";
         return false;
@@ -120,8 +111,8 @@ bool LoadChipFile(const std::string& path, SimulatedProm& part, std::string& err
     const std::streamoff size = in.tellg();
     in.seekg(0, std::ios::beg);
     size_t largest = 0;
-    for (size_t i = 0; i < Catalog().GetCount(); ++i) {
-        largest = std::max<size_t>(largest, Catalog().GetAt(i).sizeBits / 8);
+    for (size_t i = 0; i < DeviceCatalog::Standard().GetCount(); ++i) {
+        largest = std::max<size_t>(largest, DeviceCatalog::Standard().GetAt(i).sizeBits / 8);
     }
     if (size < 0 || static_cast<size_t>(size) > largest + kHeaderLimit) {
         error = "'" + path + "' is not a chip file: it is too large";
@@ -144,7 +135,7 @@ bool LoadChipFile(const std::string& path, SimulatedProm& part, std::string& err
         return false;
     }
     const std::string typeName(lineText.substr(5));
-    const PromDevice* type = Catalog().FindByName(typeName);
+    const PromDevice* type = DeviceCatalog::Standard().FindByName(typeName);
     if (!type) {
         error = "chip file header: unknown PROM type '" + typeName + "'";
         return false;

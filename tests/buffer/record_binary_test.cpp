@@ -15,7 +15,7 @@ TEST(BinaryRead, AShortFileFillsTheStartAndLeavesTheRest) {
 }
 
 TEST(BinaryRead, ALongerFileFillsTheBufferAndReturnsTheWholeLength) {
-    const auto bytes = RandomBytes(5000, 3);
+    const auto bytes = RandomImage(5000, 3);
     const auto result = ReadText(std::string(bytes.begin(), bytes.end()), Format::Binary, 4536);
     EXPECT_EQ(result.count, 5000u);
     EXPECT_EQ(result.data, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 4536));
@@ -40,7 +40,7 @@ TEST(BinaryRead, AFileLongerThanFourGiBStillReportsMoreThanTheCapacity) {
 }
 
 TEST(BinaryWrite, WritesExactlyTheBuffer) {
-    const auto bytes = RandomBytes(2268, 4);
+    const auto bytes = RandomImage(2268, 4);
     const std::string text = WriteText(bytes, Format::Binary);
     EXPECT_EQ(std::vector<uint8_t>(text.begin(), text.end()), bytes);
 }

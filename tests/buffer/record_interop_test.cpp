@@ -53,7 +53,7 @@ protected:
         std::string inputs;
         for (size_t i = 0; i < layout.blocks.size(); ++i) {
             const auto [address, length] = layout.blocks[i];
-            const auto bytes = RandomBytes(length, address + length);
+            const auto bytes = RandomImage(length, address + length);
             std::copy(bytes.begin(), bytes.end(), image.begin() + address);
             const std::string chunk = "chunk" + std::to_string(i) + ".bin";
             WriteFile(dir_ / chunk, std::string(bytes.begin(), bytes.end()));
@@ -140,7 +140,7 @@ TEST_F(RecordInterop, SRecordsWrittenByTheToolsLoadToTheirImage) {
 TEST_F(RecordInterop, TheToolsReadOurFilesBackToTheSameImage) {
     for (const uint32_t size : {2268u, 4536u, 2u * 1024 * 1024}) {
         SCOPED_TRACE(std::to_string(size) + " bytes");
-        const auto data = RandomBytes(size, size + 1);
+        const auto data = RandomImage(size, size + 1);
         ASSERT_EQ(SaveRecordFile(dir_ / "ours.mcs", data.data(), size).outcome, SaveOutcome::Saved);
         ASSERT_EQ(SaveRecordFile(dir_ / "ours.exo", data.data(), size).outcome, SaveOutcome::Saved);
         for (const char* command : {

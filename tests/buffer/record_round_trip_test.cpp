@@ -12,7 +12,7 @@ class RecordRoundTrip : public testing::TestWithParam<std::tuple<Format, uint32_
 // that are no multiple of a record.
 TEST_P(RecordRoundTrip, ReadingBackGivesTheSameBuffer) {
     const auto [format, size] = GetParam();
-    const auto original = RandomBytes(size, size);
+    const auto original = RandomImage(size, size);
     const std::string text = WriteText(original, format);
     const auto result = ReadText(text, format, size, 0x00);
     EXPECT_EQ(result.count, size);

@@ -29,7 +29,7 @@ TEST(SRecordWrite, ThirtyTwoByteS3RecordsAndTheEndRecordWithoutLineEnd) {
 }
 
 TEST(SRecordWrite, OddBufferSizesEndInAShortRecord) {
-    const auto data = RandomBytes(4536, 7);
+    const auto data = RandomImage(4536, 7);
     auto lines = Lines(WriteText(data, Format::SRecord));
     ASSERT_EQ(lines.size(), 142u + 1);
     const std::string last = lines[lines.size() - 2];
@@ -37,7 +37,7 @@ TEST(SRecordWrite, OddBufferSizesEndInAShortRecord) {
     EXPECT_EQ(last, SRecordLine(3, 0x11A0, Slice(data, 4512, 4536)));
     EXPECT_EQ(lines.back(), kEnd);
 
-    lines = Lines(WriteText(RandomBytes(2268, 7), Format::SRecord));
+    lines = Lines(WriteText(RandomImage(2268, 7), Format::SRecord));
     EXPECT_EQ(lines[lines.size() - 2].substr(0, 12), "S321000008C0");
     EXPECT_EQ(lines[lines.size() - 2].size(), 12u + 56 + 2);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "buffer/record_file.h"
+#include "random_image.h"
 
 namespace record_test {
 
@@ -49,15 +50,6 @@ inline std::string ReadFile(const std::string& path) {
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
     const std::string text = ReadFile(path);
     return {text.begin(), text.end()};
-}
-
-inline std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed) {
-    std::mt19937 generator(seed);
-    std::vector<uint8_t> bytes(size);
-    for (auto& byte : bytes) {
-        byte = static_cast<uint8_t>(generator());
-    }
-    return bytes;
 }
 
 enum class Format { IntelHex, SRecord, Binary };

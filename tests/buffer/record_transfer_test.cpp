@@ -120,7 +120,7 @@ TEST(RecordLoad, AFileThatCannotBeOpenedIsReportedWithItsError) {
 
 TEST(RecordSave, WritesTheFormatTheNameSelects) {
     ScratchDir dir;
-    const auto data = RandomBytes(4536, 9);
+    const auto data = RandomImage(4536, 9);
     for (const std::string name : {"out.hex", "out.MCS", "out.exo", "out.bin"}) {
         const auto result = SaveRecordFile(dir / name, data.data(), 4536);
         EXPECT_EQ(result.outcome, SaveOutcome::Saved) << name;
@@ -135,14 +135,14 @@ TEST(RecordSave, WritesTheFormatTheNameSelects) {
 
 TEST(RecordSave, AnUnknownNameCreatesNothing) {
     ScratchDir dir;
-    const auto data = RandomBytes(16, 1);
+    const auto data = RandomImage(16, 1);
     EXPECT_EQ(SaveRecordFile(dir / "out.txt", data.data(), 16).outcome, SaveOutcome::UnknownFormat);
     EXPECT_TRUE(FolderEntries(dir).empty());
 }
 
 TEST(RecordSave, ReplacingAFileKeepsItsPermissionsAndLinks) {
     ScratchDir dir;
-    const auto data = RandomBytes(64, 2);
+    const auto data = RandomImage(64, 2);
     WriteFile(dir / "real.bin", "old contents");
     ::chmod((dir / "real.bin").c_str(), 0640);
     std::filesystem::create_symlink("real.bin", dir / "link.bin");
@@ -158,7 +158,7 @@ TEST(RecordSave, ReplacingAFileKeepsItsPermissionsAndLinks) {
 // These fail for root too, so they hold wherever the tests run.
 TEST(RecordSave, ATargetThatCannotBeAFileIsNotCreated) {
     ScratchDir dir;
-    const auto data = RandomBytes(16, 3);
+    const auto data = RandomImage(16, 3);
     std::filesystem::create_directory(dir / "folder.bin");
     auto result = SaveRecordFile(dir / "folder.bin", data.data(), 16);
     EXPECT_EQ(result.outcome, SaveOutcome::NotCreated);
@@ -174,7 +174,7 @@ TEST(RecordSave, ATargetThatCannotBeAFileIsNotCreated) {
 
 TEST(RecordSave, AFailedWriteLeavesTheOldFileIntactAndNoTemporaryBehind) {
     ScratchDir dir;
-    const auto data = RandomBytes(64 * 1024, 4);
+    const auto data = RandomImage(64 * 1024, 4);
     WriteFile(dir / "keep.mcs", "old contents");
 
     // A file size limit makes writes fail part way, even for root.

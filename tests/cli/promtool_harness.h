@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/promtool.h"
+#include "random_image.h"
 
 // One run of promtool with what it wrote.
 struct PromtoolRun {
@@ -37,15 +38,6 @@ inline std::vector<std::string> Lines(const std::string& text) {
         lines.push_back(line);
     }
     return lines;
-}
-
-inline std::vector<uint8_t> RandomImage(size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> image(size);
-    for (uint8_t& byte : image) {
-        byte = static_cast<uint8_t>(random());
-    }
-    return image;
 }
 
 // A fresh folder for the files of one test, removed afterwards.

@@ -9,6 +9,7 @@
 #include "link/port_driver_protocol.h"
 #include "platform/clock.h"
 #include "platform/device_transport.h"
+#include "random_image.h"
 
 using namespace port_driver;
 
@@ -29,15 +30,6 @@ const PromDevice& CatalogType(const std::string& name) {
         throw std::invalid_argument("no catalogue type " + name);
     }
     return *type;
-}
-
-std::vector<uint8_t> RandomImage(size_t bytes, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> image(bytes);
-    for (uint8_t& byte : image) {
-        byte = static_cast<uint8_t>(random());
-    }
-    return image;
 }
 
 SimulatedSocket::SimulatedSocket(const std::string& typeName) : type(CatalogType(typeName)) {

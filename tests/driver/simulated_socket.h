@@ -7,6 +7,7 @@
 #include "platform/device_transport.h"
 #include "sim/simulated_programmer.h"
 #include "sim/virtual_clock.h"
+#include "random_image.h"
 
 // The port driver installed over a simulated programmer, and the station's side of the
 // conversation written out plainly: power modes through register requests, then the bulk
@@ -64,4 +65,3 @@ private:
 };
 
 const PromDevice& CatalogType(const std::string& name);
-std::vector<uint8_t> RandomImage(size_t bytes, uint32_t seed);

@@ -16,20 +16,12 @@
 #include "platform/device_transport.h"
 #include "platform/platform_value.h"
 #include "sim/simulated_station.h"
+#include "random_image.h"
 
 enum class StationMode { Direct, Driver };
 
 inline std::string StationModeName(const testing::TestParamInfo<StationMode>& info) {
     return info.param == StationMode::Direct ? "Direct" : "Driver";
-}
-
-inline std::vector<uint8_t> RandomImage(size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> image(size);
-    for (uint8_t& byte : image) {
-        byte = static_cast<uint8_t>(random());
-    }
-    return image;
 }
 
 // A Programmer on a simulated programmer, in the mode of the test's parameter.

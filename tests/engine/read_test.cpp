@@ -15,6 +15,7 @@
 #include "recording_port.h"
 #include "sim/simulated_station.h"
 #include "virtual_time.h"
+#include "random_image.h"
 
 namespace {
 
@@ -369,13 +370,6 @@ std::unique_ptr<Programmer> MakeProgrammer(Mode mode, sim::SimulatedStation& sta
 }
 
 std::string ModeName(Mode mode) { return mode == Mode::Direct ? "Direct" : "Driver"; }
-
-std::vector<uint8_t> RandomImage(size_t bytes, unsigned seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> image(bytes);
-    for (uint8_t& b : image) b = static_cast<uint8_t>(random());
-    return image;
-}
 
 class SimulatedReadTest : public ::testing::TestWithParam<Mode> {
 protected:

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "engine/device_catalog.h"
+#include "random_image.h"
 
 namespace {
 
@@ -24,15 +25,6 @@ bool UsesVariantB(const PromDevice& device) {
 bool TakesControlTwo(const PromDevice& device) {
     const int f = device.idCode & 0x0F;
     return f == 2 || f == 3 || f == 4 || f == 5 || f == 12;
-}
-
-const DeviceCatalog& Catalog() {
-    static const DeviceCatalog catalog = [] {
-        DeviceCatalog standard;
-        standard.AppendStandardDevices();
-        return standard;
-    }();
-    return catalog;
 }
 
 }  // namespace
@@ -397,7 +389,7 @@ bool PortSequences::ProgramOption(const PromDevice& device, Option option, bool 
 }
 
 const PromDevice& CatalogType(const std::string& name) {
-    const PromDevice* type = Catalog().FindByName(name);
+    const PromDevice* type = DeviceCatalog::Standard().FindByName(name);
     if (!type) {
         throw std::invalid_argument("no catalogue type " + name);
     }
@@ -406,17 +398,9 @@ const PromDevice& CatalogType(const std::string& name) {
 
 std::vector<const PromDevice*> CatalogTypes() {
     std::vector<const PromDevice*> types;
-    for (size_t i = 0; i < Catalog().GetCount(); ++i) {
-        types.push_back(&Catalog().GetAt(i));
+    for (size_t i = 0; i < DeviceCatalog::Standard().GetCount(); ++i) {
+        types.push_back(&DeviceCatalog::Standard().GetAt(i));
     }
     return types;
 }
 
-std::vector<uint8_t> RandomImage(size_t bytes, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> image(bytes);
-    for (uint8_t& byte : image) {
-        byte = static_cast<uint8_t>(random());
-    }
-    return image;
-}

@@ -7,6 +7,7 @@
 #include "platform/register_port.h"
 #include "sim/simulated_programmer.h"
 #include "sim/virtual_clock.h"
+#include "random_image.h"
 
 // The station's direct-mode register sequences, written out independently of the engine so
 // that the simulator is pinned against the sequences themselves. Every wait on status bit 7
@@ -77,7 +78,6 @@ private:
 
 const PromDevice& CatalogType(const std::string& name);
 std::vector<const PromDevice*> CatalogTypes();
-std::vector<uint8_t> RandomImage(size_t bytes, uint32_t seed);
 
 // A simulated programmer with a part of the given type in the socket.
 struct SimBench {

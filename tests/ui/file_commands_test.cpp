@@ -78,7 +78,7 @@ protected:
 };
 
 TEST_F(FileCommands, LoadsEachFormatAndNamesTheBufferAfterTheFile) {
-    const std::vector<uint8_t> data = RandomBytes(kCapacity, 1);
+    const std::vector<uint8_t> data = RandomImage(kCapacity, 1);
     std::string pattern = "*.mcs";
     for (const char* name : {"Board7.MCS", "image.hex", "IMAGE.EXO", "raw.bin"}) {
         SCOPED_TRACE(name);
@@ -113,7 +113,7 @@ TEST_F(FileCommands, LoadsEachFormatAndNamesTheBufferAfterTheFile) {
 }
 
 TEST_F(FileCommands, OneWarningAtMostShownOnceTheBufferLinesNameTheFile) {
-    const std::vector<uint8_t> large = RandomBytes(3000, 2);
+    const std::vector<uint8_t> large = RandomImage(3000, 2);
     WriteFile(dir / "long.bin", std::string(large.begin(), large.end()));
     ASSERT_EQ(SaveRecordFile(dir / "over.exo", large.data(), 3000).outcome, SaveOutcome::Saved);
     WriteFile(dir / "far.mcs", HexRecord(0, 0x0000, {0xAA, 0xBB}) + HexRecord(0, 0x0900, {0xCC}) +
@@ -154,7 +154,7 @@ TEST_F(FileCommands, OneWarningAtMostShownOnceTheBufferLinesNameTheFile) {
 }
 
 TEST_F(FileCommands, AFileThatDoesNotOpenOrHasAnUnknownTypeChangesNothing) {
-    const std::vector<uint8_t> before = RandomBytes(kCapacity, 3);
+    const std::vector<uint8_t> before = RandomImage(kCapacity, 3);
     SetBuffer(before);
     WriteFile(dir / "image.txt", ":00000001FF\r\n");
     std::filesystem::create_directory(dir / "folder.bin");
@@ -190,7 +190,7 @@ TEST_F(FileCommands, AFileThatDoesNotOpenOrHasAnUnknownTypeChangesNothing) {
 TEST_F(FileCommands, AReadErrorIsNamedAndTheBufferKeepsWhatWasRead) {
     // Reading this process's memory at offset 0 fails with an I/O error, even for root.
     std::filesystem::create_symlink("/proc/self/mem", dir / "memory.bin");
-    SetBuffer(RandomBytes(kCapacity, 4));
+    SetBuffer(RandomImage(kCapacity, 4));
     Load(dir / "memory.bin");
     ExpectWarning("File could not be read: Read error: Input/output error", "Load File Warning");
     EXPECT_EQ(Buffer(), std::vector<uint8_t>(kCapacity, 0xFF));
@@ -199,7 +199,7 @@ TEST_F(FileCommands, AReadErrorIsNamedAndTheBufferKeepsWhatWasRead) {
 }
 
 TEST_F(FileCommands, SavesEachTypeAndNamesTheBufferAfterTheFile) {
-    const std::vector<uint8_t> data = RandomBytes(kCapacity, 5);
+    const std::vector<uint8_t> data = RandomImage(kCapacity, 5);
     SetBuffer(data);
     const std::string checksumLine = Text(1016);
     std::string pattern = "*.mcs";
