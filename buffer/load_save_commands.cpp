@@ -31,10 +31,11 @@ std::string LowerCaseFileName(const std::string& path) {
 
 }  // namespace
 
-BufferFileCommands::BufferFileCommands(Programmer& programmer, std::string& defaultFilePattern,
-                                       OperatorServices& operatorServices, BufferPanel& panel)
-    : programmer(programmer), defaultFilePattern(defaultFilePattern), operatorServices(operatorServices),
-      panel(panel) {}
+BufferFileCommands::BufferFileCommands(Programmer& programmer, RecordFile& recordFile,
+                                       std::string& defaultFilePattern, OperatorServices& operatorServices,
+                                       BufferPanel& panel)
+    : programmer(programmer), recordFile(recordFile), defaultFilePattern(defaultFilePattern),
+      operatorServices(operatorServices), panel(panel) {}
 
 void BufferFileCommands::Load() {
     const std::string path = operatorServices.AskFileToOpen(kLoadFilter, defaultFilePattern);
@@ -46,7 +47,7 @@ void BufferFileCommands::Load() {
     // must leave the buffer as it was.
     std::vector<uint8_t> contents(capacity, 0xFF);
     operatorServices.SetWaitCursor(true);
-    const LoadResult loaded = LoadRecordFile(path, contents.data(), capacity);
+    const LoadResult loaded = LoadRecordFile(recordFile, path, contents.data(), capacity);
     if (!loaded.opened || loaded.format == RecordFormat::Unknown) {
         operatorServices.SetWaitCursor(false);
         Warn(loaded.opened ? "Valid filetypes are [mcs], [exo] and [bin]" : "File could not be Opened", kLoadCaption);
@@ -81,7 +82,7 @@ void BufferFileCommands::Save() {
     }
 
     operatorServices.SetWaitCursor(true);
-    const SaveResult saved = SaveRecordFile(path, programmer.buffer.get(), programmer.GetBufferLength());
+    const SaveResult saved = SaveRecordFile(recordFile, path, programmer.buffer.get(), programmer.GetBufferLength());
     if (saved.outcome == SaveOutcome::Saved) {
         NameBufferAfter(name);
         panel.ShowBufferState(programmer.bufferStateText);

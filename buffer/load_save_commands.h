@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "buffer/record_file.h"
+
 class OperatorServices;
 class Programmer;
 
@@ -23,8 +25,8 @@ public:
 // the last file loaded or saved.
 class BufferFileCommands {
 public:
-    BufferFileCommands(Programmer& programmer, std::string& defaultFilePattern, OperatorServices& operatorServices,
-                       BufferPanel& panel);
+    BufferFileCommands(Programmer& programmer, RecordFile& recordFile, std::string& defaultFilePattern,
+                       OperatorServices& operatorServices, BufferPanel& panel);
 
     // A file that cannot be opened or whose name selects no format leaves the buffer, its lines
     // and the default pattern as they were. Otherwise the buffer holds whatever the file brought
@@ -42,6 +44,7 @@ private:
     void Warn(const std::string& text, const std::string& caption);
 
     Programmer& programmer;
+    RecordFile& recordFile;
     std::string& defaultFilePattern;
     OperatorServices& operatorServices;
     BufferPanel& panel;

@@ -106,8 +106,12 @@ const char* LoadWarningText(LoadWarning warning) {
 }
 
 LoadResult LoadRecordFile(const std::string& path, uint8_t* data, uint32_t capacity) {
-    LoadResult result;
     RecordFile file;
+    return LoadRecordFile(file, path, data, capacity);
+}
+
+LoadResult LoadRecordFile(RecordFile& file, const std::string& path, uint8_t* data, uint32_t capacity) {
+    LoadResult result;
     if (!file.Open(path)) {
         result.fileError = file.ErrorText();
         return result;
@@ -115,6 +119,7 @@ LoadResult LoadRecordFile(const std::string& path, uint8_t* data, uint32_t capac
     result.opened = true;
     result.format = FormatForFileName(FileNameOf(path));
     if (result.format == RecordFormat::Unknown) {
+        file.Close();
         return result;
     }
     result.count = ReadInFormat(file, result.format, data, capacity, result.status);
@@ -131,6 +136,11 @@ LoadResult LoadRecordFile(const std::string& path, uint8_t* data, uint32_t capac
 }
 
 SaveResult SaveRecordFile(const std::string& path, const uint8_t* data, uint32_t capacity) {
+    RecordFile file;
+    return SaveRecordFile(file, path, data, capacity);
+}
+
+SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8_t* data, uint32_t capacity) {
     const RecordFormat format = FormatForFileName(FileNameOf(path));
     if (format == RecordFormat::Unknown) {
         return {SaveOutcome::UnknownFormat, {}};
@@ -155,7 +165,6 @@ SaveResult SaveRecordFile(const std::string& path, const uint8_t* data, uint32_t
         return {SaveOutcome::NotCreated, ErrorTextFor("Create error", errno)};
     }
 
-    RecordFile file;
     std::string temporaryPath;
     if (!CreateBeside(file, target, temporaryPath)) {
         return {SaveOutcome::NotCreated, file.ErrorText()};

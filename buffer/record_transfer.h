@@ -31,6 +31,9 @@ struct LoadResult {
 // Reads the file at `path` into data[0, capacity) by the format its name selects. The buffer is
 // not cleared first: the caller does that. Whatever was read before a warning or a file error
 // stays in the buffer.
+// `file` is the file object to read through (the station has one for the whole run); it is
+// closed again before the call returns.
+LoadResult LoadRecordFile(RecordFile& file, const std::string& path, uint8_t* data, uint32_t capacity);
 LoadResult LoadRecordFile(const std::string& path, uint8_t* data, uint32_t capacity);
 
 enum class SaveOutcome {
@@ -48,4 +51,5 @@ struct SaveResult {
 // Writes data[0, capacity) to `path` in the format its name selects. The file is written beside
 // the target under a temporary name and renamed over it only once it is complete on the disk,
 // so a failure never leaves a half-written file in place of an existing one.
+SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8_t* data, uint32_t capacity);
 SaveResult SaveRecordFile(const std::string& path, const uint8_t* data, uint32_t capacity);

@@ -2,9 +2,9 @@
 #include "ui/main_dialog.h"
 
 void MainDialog::OnLoadFile() {
-    BufferFileCommands(programmer, defaultFilePattern, operatorServices, *this).Load();
+    BufferFileCommands(programmer, recordFile, defaultFilePattern, operatorServices, *this).Load();
 }
 
 void MainDialog::OnSaveFile() {
-    BufferFileCommands(programmer, defaultFilePattern, operatorServices, *this).Save();
+    BufferFileCommands(programmer, recordFile, defaultFilePattern, operatorServices, *this).Save();
 }

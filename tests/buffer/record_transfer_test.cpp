@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "buffer/record_test_support.h"
+#include "file_size_limit.h"
 #include "buffer/record_transfer.h"
 
 using namespace record_test;
@@ -177,16 +176,12 @@ TEST(RecordSave, AFailedWriteLeavesTheOldFileIntactAndNoTemporaryBehind) {
     const auto data = RandomImage(64 * 1024, 4);
     WriteFile(dir / "keep.mcs", "old contents");
 
-    // A file size limit makes writes fail part way, even for root.
-    rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto result = SaveRecordFile(dir / "keep.mcs", data.data(), 64 * 1024);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    SaveResult result;
+    {
+        FileSizeLimit limit(4096);   // writes fail part way
+        ASSERT_TRUE(limit.ok);
+        result = SaveRecordFile(dir / "keep.mcs", data.data(), 64 * 1024);
+    }
 
     EXPECT_EQ(result.outcome, SaveOutcome::WriteFailed);
     EXPECT_EQ(result.errorText, "Write error: File too large");

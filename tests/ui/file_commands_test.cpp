@@ -1,11 +1,10 @@
 // Loading the buffer from record files and saving it, from the station window.
-#include <sys/resource.h>
 
 #include <algorithm>
-#include <csignal>
 #include <numeric>
 
 #include "buffer/record_test_support.h"
+#include "file_size_limit.h"
 #include "buffer/record_transfer.h"
 #include "command_window_fixture.h"
 
@@ -248,16 +247,11 @@ TEST_F(FileCommands, AFailedWriteNamesTheErrorAndLeavesTheOldFileIntact) {
     WriteFile(dir / "keep.mcs", "old contents");
     const std::string stateLine = Text(1013);
 
-    // A file size limit makes the write fail part way, even for root.
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    Save(dir / "keep.mcs");
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        FileSizeLimit limit(4096);   // the write fails part way
+        ASSERT_TRUE(limit.ok);
+        Save(dir / "keep.mcs");
+    }
 
     ExpectWarning("File could not be written: Write error: File too large", "Save To File");
     EXPECT_EQ(ReadFile(dir / "keep.mcs"), "old contents");
