@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Whole-process conversion of a 2 MiB random image, MCS to binary and binary to MCS: promtool
-# against objcopy and srec_cat doing the same, side by side in one run.
+# against objcopy and srec_cat doing the same, side by side in one run. Each conversion is timed
+# twice: writing a new output file, and replacing the file the run before wrote (which costs
+# more on file systems such as ext4, which write out a file renamed over another at once).
 # Usage: bench/convert_vs_peers.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 build=${1:-build}
 runs=${2:-5}
 promtool="$build/cli/promtool"
-[ -x "$promtool" ] || { echo "build $promtool first" >&2; exit 2; }
+timer="$build/bench/process_timer"
+[ -x "$promtool" ] && [ -x "$timer" ] || { echo "build $promtool and $timer first (PROM_BUILD_BENCH=ON)" >&2; exit 2; }
 command -v objcopy >/dev/null && command -v srec_cat >/dev/null || { echo "needs objcopy and srec_cat" >&2; exit 2; }
 
 work=$(mktemp -d)
@@ -14,35 +17,41 @@ trap 'rm -rf "$work"' EXIT
 head -c 2097152 /dev/urandom > "$work/image.bin"
 srec_cat "$work/image.bin" -binary -o "$work/image.mcs" -intel -line-length=44 2>/dev/null
 
-# Best wall time of $runs runs, in milliseconds.
+# Best wall time of $runs runs in milliseconds, each process started directly (no shell).
+# With $new_output set, the output file ($1) is removed before each run, untimed.
 best_ms() {
-  local best=""
-  for _ in $(seq "$runs"); do
-    local start end ms
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    ms=$(( (end - start) / 1000000 ))
-    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-  done
-  echo "$best"
+  local output=$1
+  shift
+  if [ -n "$new_output" ]; then "$timer" --fresh "$output" "$runs" "$@"; else "$timer" "$runs" "$@"; fi
 }
 
 row() {  # label, promtool ms, objcopy ms, srec_cat ms
   awk -v l="$1" -v p="$2" -v o="$3" -v s="$4" 'BEGIN {
-    if (p < 1) p = 1
-    printf "| %s | %d ms | %d ms (%.1fx) | %d ms (%.1fx) |\n", l, p, o, o / p, s, s / p }'
+    printf "| %s | %.1f ms | %.1f ms (%.1fx) | %.1f ms (%.1fx) |\n", l, p, o, o / p, s, s / p }'
 }
 
-p1=$(best_ms "$promtool" convert "$work/image.mcs" "$work/p.bin" --size 2097152)
-o1=$(best_ms objcopy -I ihex -O binary "$work/image.mcs" "$work/o.bin")
-s1=$(best_ms srec_cat "$work/image.mcs" -intel -o "$work/s.bin" -binary)
-p2=$(best_ms "$promtool" convert "$work/image.bin" "$work/p.mcs" --size 2097152)
-o2=$(best_ms objcopy -I binary -O ihex "$work/image.bin" "$work/o.hex")
-s2=$(best_ms srec_cat "$work/image.bin" -binary -o "$work/s.mcs" -intel)
+mcs_to_binary() {
+  local p o s
+  p=$(best_ms "$work/p.bin" "$promtool" convert "$work/image.mcs" "$work/p.bin" --size 2097152)
+  o=$(best_ms "$work/o.bin" objcopy -I ihex -O binary "$work/image.mcs" "$work/o.bin")
+  s=$(best_ms "$work/s.bin" srec_cat "$work/image.mcs" -intel -o "$work/s.bin" -binary)
+  cmp -s "$work/p.bin" "$work/image.bin" || { echo "promtool's binary differs from the image" >&2; exit 1; }
+  row "MCS to binary, $1" "$p" "$o" "$s"
+}
 
-cmp -s "$work/p.bin" "$work/image.bin" || { echo "promtool's binary differs from the image" >&2; exit 1; }
+binary_to_mcs() {
+  local p o s
+  p=$(best_ms "$work/p.mcs" "$promtool" convert "$work/image.bin" "$work/p.mcs" --size 2097152)
+  o=$(best_ms "$work/o.hex" objcopy -I binary -O ihex "$work/image.bin" "$work/o.hex")
+  s=$(best_ms "$work/s.mcs" srec_cat "$work/image.bin" -binary -o "$work/s.mcs" -intel)
+  row "binary to MCS, $1" "$p" "$o" "$s"
+}
+
 echo "| 2 MiB conversion (best of $runs) | promtool | objcopy (promtool faster by) | srec_cat (promtool faster by) |"
 echo "|---|---|---|---|"
-row "MCS to binary" "$p1" "$o1" "$s1"
-row "binary to MCS" "$p2" "$o2" "$s2"
+new_output=yes
+mcs_to_binary "new output"
+binary_to_mcs "new output"
+new_output=
+mcs_to_binary "output replaced"
+binary_to_mcs "output replaced"
