@@ -1,11 +1,7 @@
 #include "platform/profile_file.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -142,19 +138,6 @@ uint32_t ParseProfileInt(const std::string& text) {
     return negative ? 0u - value : value;
 }
 
-std::string ConfigurationFolder() {
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    if (configHome && configHome[0] == '/') {
-        return configHome;
-    }
-    const char* home = std::getenv("HOME");
-    if (!home || !home[0]) {
-        const passwd* user = getpwuid(getuid());
-        home = user ? user->pw_dir : nullptr;
-    }
-    return std::string(home ? home : ".") + "/.config";
-}
-
 }  // namespace
 
 uint32_t GetPrivateProfileInt(const std::string& section, const std::string& key,
@@ -220,19 +203,6 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
         return false;
     }
     return true;
-}
-
-std::string ProfileFilePath(const std::string& applicationName) {
-    return ConfigurationFolder() + "/" + applicationName + ".ini";
-}
-
-std::string ExecutableName() {
-    std::error_code error;
-    fs::path executable = fs::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return "";
-    }
-    return executable.stem().string();
 }
 
 }  // namespace platform

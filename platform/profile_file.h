@@ -24,11 +24,4 @@ uint32_t GetPrivateProfileInt(const std::string& section, const std::string& key
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path);
 
-// Where a program keeps its settings file: the user's configuration folder
-// ($XDG_CONFIG_HOME, else ~/.config) and the program's name followed by ".ini".
-std::string ProfileFilePath(const std::string& applicationName);
-
-// The running program's file name without its folder and extension ("" when unknown).
-std::string ExecutableName();
-
 }  // namespace platform

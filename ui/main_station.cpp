@@ -6,7 +6,7 @@
 #include "driver/ppdev_port.h"
 #include "link/port_driver_protocol.h"
 #include "platform/platform_value.h"
-#include "platform/profile_file.h"
+#include "platform/profile_path.h"
 #include "ui/qt_operator.h"
 #include "ui/station_objects.h"
 

@@ -5,6 +5,7 @@
 #include "engine/programmer.h"
 #include "platform/platform_value.h"
 #include "platform/profile_file.h"
+#include "platform/profile_path.h"
 #include "ui/main_dialog.h"
 
 namespace {

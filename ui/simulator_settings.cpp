@@ -2,6 +2,7 @@
 
 #include "platform/platform_value.h"
 #include "platform/profile_file.h"
+#include "platform/profile_path.h"
 
 namespace {
 const char* const kSection = "Simulator";

@@ -1,4 +1,5 @@
 #include "platform/profile_file.h"
+#include "platform/profile_path.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
