@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "buffer/buffer_checksum.h"
 #include "engine/programmer.h"
 
 void Programmer::ClearBuffer() {
@@ -14,11 +15,5 @@ uint32_t Programmer::GetBufferLength() const {
 }
 
 void Programmer::UpdateChecksum() {
-    uint32_t sum = 0;
-    if (buffer) {
-        for (uint32_t i = 0; i < bufferLength; ++i) {
-            sum += buffer[i];
-        }
-    }
-    checksum = static_cast<uint16_t>(sum);
+    checksum = buffer ? BufferChecksum(buffer.get(), bufferLength) : 0;
 }

@@ -44,10 +44,63 @@ uint32_t Saturated(uint64_t count) {
     return static_cast<uint32_t>(std::min<uint64_t>(count, UINT32_MAX));
 }
 
+// The two digits of every byte value, "00" to "FF".
+constexpr std::array<std::array<char, 2>, 256> MakeBytePairs() {
+    std::array<std::array<char, 2>, 256> pairs{};
+    for (unsigned value = 0; value < 256; ++value) {
+        pairs[value] = {kDigits[value >> 4], kDigits[value & 15]};
+    }
+    return pairs;
+}
+constexpr std::array<std::array<char, 2>, 256> kBytePairs = MakeBytePairs();
+
 char* PutByte(char* out, unsigned value) {
-    out[0] = kDigits[(value >> 4) & 15];
-    out[1] = kDigits[value & 15];
+    std::memcpy(out, kBytePairs[value & 0xFF].data(), 2);
     return out + 2;
+}
+
+// The digits of bytes[0, length), each byte also added to `sum`.
+char* PutDataBytes(char* out, const uint8_t* bytes, uint32_t length, uint32_t& sum) {
+    for (uint32_t k = 0; k < length; ++k) {
+        sum += bytes[k];
+        out = PutByte(out, bytes[k]);
+    }
+    return out;
+}
+
+// The digits of 16 bytes at once, each byte also added to `sum`: a full Intel Hex record's data.
+char* PutSixteenDataBytes(char* out, const uint8_t* bytes, uint32_t& sum) {
+    using Vector = uint8_t __attribute__((vector_size(16)));
+    Vector values;
+    std::memcpy(&values, bytes, sizeof values);
+    const Vector high = values >> 4;
+    const Vector low = values & 15;
+    // Digits in order: high and low nibble of byte 0, of byte 1, ...
+    Vector first = __builtin_shufflevector(high, low, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+    Vector second = __builtin_shufflevector(high, low, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    // '0'-'9', and 'A'-'F' seven characters further on.
+    first += '0' + (reinterpret_cast<Vector>(first > 9) & 7);
+    second += '0' + (reinterpret_cast<Vector>(second > 9) & 7);
+    std::memcpy(out, &first, sizeof first);
+    std::memcpy(out + 16, &second, sizeof second);
+    // The sum eight bytes at a time, in four 16-bit lanes that cannot overflow here.
+    constexpr uint64_t kLowBytes = 0x00FF00FF00FF00FFu;
+    uint64_t words[2];
+    std::memcpy(words, bytes, sizeof words);
+    const uint64_t lanes = (words[0] & kLowBytes) + ((words[0] >> 8) & kLowBytes) + (words[1] & kLowBytes) +
+                           ((words[1] >> 8) & kLowBytes);
+    sum += static_cast<uint32_t>((lanes * 0x0001000100010001u) >> 48);
+    return out + 32;
+}
+
+// The data of a full record, sixteen bytes at a time.
+template <size_t kLength>
+char* PutFullRecordData(char* out, const uint8_t* bytes, uint32_t& sum) {
+    static_assert(kLength % 16 == 0);
+    for (size_t k = 0; k < kLength; k += 16) {
+        out = PutSixteenDataBytes(out, bytes + k, sum);
+    }
+    return out;
 }
 
 char* PutText(char* out, const char* text) {
@@ -62,6 +115,102 @@ char* PutLineEnd(char* out) {
     return out + 2;
 }
 
+// One Intel Hex byte from two characters: ((c1 x 16) OR (c2 AND 15)) AND 255.
+constexpr uint8_t FieldByte(uint8_t high, uint8_t low) {
+    return static_cast<uint8_t>((kFieldValues[high] << 4) | (kFieldValues[low] & 15));
+}
+
+// FieldByte of every pair of characters, indexed by first + 256 x second: one look-up a byte
+// where most of a file's time goes.
+constexpr std::array<uint8_t, 65536> MakeFieldPairs() {
+    std::array<uint8_t, 65536> pairs{};
+    for (unsigned high = 0; high < 256; ++high) {
+        for (unsigned low = 0; low < 256; ++low) {
+            pairs[high | low << 8] = FieldByte(static_cast<uint8_t>(high), static_cast<uint8_t>(low));
+        }
+    }
+    return pairs;
+}
+const std::array<uint8_t, 65536> kFieldPairs = MakeFieldPairs();
+
+// The characters of one record after its ':' (length, offset, type, data, checksum).
+constexpr size_t kLongestIntelHexRecord = 2 * (1 + 2 + 1 + 255 + 1);
+
+// Record fields taken in place from characters known to be there.
+struct BlockFields {
+    const uint8_t* next;
+
+    uint8_t Byte() {
+        const uint8_t value = kFieldPairs[next[0] | next[1] << 8];
+        next += 2;
+        return value;
+    }
+    static bool CutShort() { return false; }
+};
+
+// Record fields read from the file, which may end anywhere.
+struct FileFields {
+    RecordFile& file;
+
+    uint8_t Byte() { return static_cast<uint8_t>(file.ReadHexField(1)); }
+    bool CutShort() const { return file.AtEnd(); }
+};
+
+struct IntelHexReading {
+    uint8_t* data;
+    uint32_t capacity;
+    uint32_t& status;
+    uint32_t base = 0;     // from the last segment (02) or linear (04) address record
+    uint64_t count = 0;    // data bytes met
+};
+
+// Reads one record after its ':'; false when the reading must end.
+template <typename Fields>
+bool ReadIntelHexRecord(Fields& fields, IntelHexReading& reading) {
+    const uint8_t length = fields.Byte();
+    const uint8_t offsetHigh = fields.Byte();
+    const uint8_t offsetLow = fields.Byte();
+    const uint8_t type = fields.Byte();
+    if (fields.CutShort()) {
+        // Cut short before its type is known: it may have been a data record.
+        reading.status = STATUS_CHECKSUM;
+        return false;
+    }
+    if (type == 0) {
+        reading.count += length;
+        uint32_t sum = uint32_t{length} + offsetHigh + offsetLow;
+        // Addresses wrap at 4 GiB, as linear addresses of the format do.
+        const uint32_t address = reading.base + (uint32_t{offsetHigh} << 8 | offsetLow);
+        for (uint32_t k = 0; k < length; ++k) {
+            const uint8_t value = fields.Byte();
+            if (fields.CutShort()) {
+                reading.status = STATUS_CHECKSUM;
+                return false;
+            }
+            sum += value;
+            const uint32_t target = address + k;
+            if (target < reading.capacity) {
+                reading.data[target] = value;
+            } else {
+                reading.status = STATUS_ADDRESS_RANGE;   // dropped, but the user must hear of it
+            }
+        }
+        const uint8_t checksum = fields.Byte();
+        if (fields.CutShort() || ((sum + checksum) & 0xFFu) != 0) {
+            reading.status = STATUS_CHECKSUM;
+            return false;
+        }
+    } else if (type == 1) {
+        return false;
+    } else if (type == 2 || type == 4) {
+        const uint8_t high = fields.Byte();
+        const uint32_t value = uint32_t{high} << 8 | fields.Byte();
+        reading.base = type == 2 ? value << 4 : value << 16;
+        fields.Byte();   // address records' checksums are not checked
+    }
+    return length != 0;
+}
+
 }  // namespace
 
 uint8_t HexValue(int character) {
@@ -73,8 +222,8 @@ uint8_t HexDigit(unsigned value) {
 }
 
 RecordFile::RecordFile()
-    : readBlock_(std::make_unique<uint8_t[]>(kBlockSize)),
-      writeBlock_(std::make_unique<uint8_t[]>(kBlockSize)) {}
+    : readBlock_(std::make_unique_for_overwrite<uint8_t[]>(kBlockSize)),
+      writeBlock_(std::make_unique_for_overwrite<uint8_t[]>(kBlockSize)) {}
 
 RecordFile::~RecordFile() { Close(); }
 
@@ -99,10 +248,11 @@ bool RecordFile::Open(const std::string& path) {
     return true;
 }
 
-bool RecordFile::Create(const std::string& path, CreateMode mode) {
+bool RecordFile::Create(const std::string& path, CreateMode mode, Durability durability) {
     Close();
     errorNumber_ = 0;
     writing_ = true;
+    syncOnClose_ = durability == Durability::OnDisk;
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == CreateMode::MustBeNew ? O_EXCL : O_TRUNC);
     fd_ = ::open(path.c_str(), flags, 0666);
     if (fd_ < 0) {
@@ -122,7 +272,7 @@ bool RecordFile::Close() {
         // A successful close promises the data is on the disk, so that a file renamed over an
         // older one afterwards cannot come out empty after a crash. Devices without a sync
         // (EINVAL, EROFS) have nothing to commit.
-        if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) {
+        if (syncOnClose_ && ::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) {
             RecordError("Write error", errno);
         }
     }
@@ -175,9 +325,7 @@ uint8_t RecordFile::ReadFieldByte() {
     // A character past the end counts as 0; callers check AtEnd() before using the value.
     const int high = NextChar();
     const int low = NextChar();
-    const unsigned highValue = high < 0 ? 0 : kFieldValues[static_cast<unsigned>(high)];
-    const unsigned lowValue = low < 0 ? 0 : kFieldValues[static_cast<unsigned>(low)];
-    return static_cast<uint8_t>((highValue << 4) | (lowValue & 15));
+    return FieldByte(high < 0 ? '0' : static_cast<uint8_t>(high), low < 0 ? '0' : static_cast<uint8_t>(low));
 }
 
 uint16_t RecordFile::ReadHexField(int n) {
@@ -193,60 +341,24 @@ uint32_t RecordFile::ReadIntelHex(uint8_t* data, uint32_t capacity, uint32_t& st
         return 0;
     }
     SeekToStart();
-    uint64_t count = 0;
-    uint32_t base = 0;
+    IntelHexReading reading{data, capacity, status};
     while (SkipPast(':')) {
-        const auto length = static_cast<uint8_t>(ReadHexField(1));
-        const uint16_t offset = ReadHexField(2);
-        const auto type = static_cast<uint8_t>(ReadHexField(1));
-        if (atEnd_) {
-            // Cut short before its type is known: it may have been a data record.
-            status = STATUS_CHECKSUM;
-            break;
-        }
-        if (type == 0) {
-            count += length;
-            const uint32_t sum = length + (offset >> 8) + (offset & 0xFFu);
-            if (!ReadIntelHexData(data, capacity, base + offset, length, sum, status)) {
-                break;
-            }
-        } else if (type == 1) {
-            break;
-        } else if (type == 2 || type == 4) {
-            const uint32_t value = ReadHexField(2);
-            base = type == 2 ? value << 4 : value << 16;
-            ReadHexField(1);   // address records' checksums are not checked
-        }
-        if (length == 0) {
-            break;
-        }
-    }
-    return Saturated(count);
-}
-
-bool RecordFile::ReadIntelHexData(uint8_t* data, uint32_t capacity, uint32_t address, uint8_t length,
-                                  uint32_t sum, uint32_t& status) {
-    for (uint32_t k = 0; k < length; ++k) {
-        const uint8_t value = ReadFieldByte();
-        if (atEnd_) {
-            status = STATUS_CHECKSUM;
-            return false;
-        }
-        sum += value;
-        // Addresses wrap at 4 GiB, as linear addresses of the format do.
-        const uint32_t target = address + k;
-        if (target < capacity) {
-            data[target] = value;
+        bool goOn = false;
+        // A record that must lie wholly in the read block is decoded there in place; the few
+        // that cross a block's end, or are cut short by the file's, go character by character.
+        if (readEnd_ - readPos_ >= kLongestIntelHexRecord) {
+            BlockFields fields{readBlock_.get() + readPos_};
+            goOn = ReadIntelHexRecord(fields, reading);
+            readPos_ = static_cast<size_t>(fields.next - readBlock_.get());
         } else {
-            status = STATUS_ADDRESS_RANGE;   // dropped, but the user must hear of it
+            FileFields fields{*this};
+            goOn = ReadIntelHexRecord(fields, reading);
+        }
+        if (!goOn) {
+            break;
         }
     }
-    const uint8_t checksum = ReadFieldByte();
-    if (atEnd_ || ((sum + checksum) & 0xFFu) != 0) {
-        status = STATUS_CHECKSUM;
-        return false;
-    }
-    return true;
+    return Saturated(reading.count);
 }
 
 uint32_t RecordFile::WriteIntelHex(const uint8_t* data, uint32_t capacity) {
@@ -271,11 +383,8 @@ uint32_t RecordFile::WriteIntelHex(const uint8_t* data, uint32_t capacity) {
         out = PutByte(out, offset >> 8);
         out = PutByte(out, offset & 0xFF);
         out = PutText(out, "00");
-        for (uint32_t k = 0; k < length; ++k) {
-            const uint8_t value = data[address + k];
-            sum += value;
-            out = PutByte(out, value);
-        }
+        out = length == kIntelHexRecordBytes ? PutFullRecordData<kIntelHexRecordBytes>(out, data + address, sum)
+                                             : PutDataBytes(out, data + address, length, sum);
         out = PutByte(out, (0u - sum) & 0xFF);
         out = PutLineEnd(out);
         CommitOutput(out);
@@ -369,11 +478,8 @@ uint32_t RecordFile::WriteSRecord(const uint8_t* data, uint32_t capacity) {
             sum += value;
             out = PutByte(out, value);
         }
-        for (uint32_t k = 0; k < length; ++k) {
-            const uint8_t value = data[address + k];
-            sum += value;
-            out = PutByte(out, value);
-        }
+        out = length == kSRecordBytes ? PutFullRecordData<kSRecordBytes>(out, data + address, sum)
+                                      : PutDataBytes(out, data + address, length, sum);
         out = PutByte(out, ~sum & 0xFF);
         out = PutLineEnd(out);
         CommitOutput(out);
@@ -463,6 +569,13 @@ size_t RecordFile::ReadBytes(uint8_t* into, size_t size) {
 }
 
 bool RecordFile::SkipPast(char start) {
+    // The next record usually starts within a line end's length: look there before searching.
+    const uint8_t* block = readBlock_.get();
+    for (size_t stop = std::min(readPos_ + 4, readEnd_); readPos_ < stop;) {
+        if (block[readPos_++] == static_cast<uint8_t>(start)) {
+            return true;
+        }
+    }
     for (;;) {
         if (readPos_ == readEnd_ && !FillReadBuffer()) {
             return false;

@@ -27,6 +27,9 @@ uint8_t HexDigit(unsigned value);
 class RecordFile {
 public:
     enum class CreateMode { ReplaceExisting, MustBeNew };
+    // OnDisk: closing a written file waits until its data is on the disk. InCache: closing
+    // leaves that to the system, as most command-line tools do.
+    enum class Durability { OnDisk, InCache };
 
     RecordFile();
     ~RecordFile();
@@ -38,9 +41,10 @@ public:
     bool Open(const std::string& path);
     // Creates a file for writing; ReplaceExisting truncates an existing file, MustBeNew fails
     // when the name exists.
-    bool Create(const std::string& path, CreateMode mode = CreateMode::ReplaceExisting);
-    // Writes out what is buffered, commits a written file to the disk and closes it. False when
-    // anything failed since the file was opened (see ErrorText()).
+    bool Create(const std::string& path, CreateMode mode = CreateMode::ReplaceExisting,
+                Durability durability = Durability::OnDisk);
+    // Writes out what is buffered, commits a written file to the disk (Durability::OnDisk) and
+    // closes it. False when anything failed since the file was opened (see ErrorText()).
     bool Close();
     bool IsOpen() const { return fd_ >= 0; }
 
@@ -67,9 +71,6 @@ public:
 
 private:
     uint32_t ReadIntelHex(uint8_t* data, uint32_t capacity, uint32_t& status);
-    // Reads the data bytes and checksum of a type 0 record; false when the reading must end.
-    bool ReadIntelHexData(uint8_t* data, uint32_t capacity, uint32_t address, uint8_t length,
-                          uint32_t sum, uint32_t& status);
     uint32_t WriteIntelHex(const uint8_t* data, uint32_t capacity);
     uint32_t ReadSRecord(uint8_t* data, uint32_t capacity, uint32_t& status);
     uint32_t WriteSRecord(const uint8_t* data, uint32_t capacity);
@@ -105,6 +106,7 @@ private:
 
     int fd_ = -1;
     bool writing_ = false;
+    bool syncOnClose_ = false;
     bool atEnd_ = false;
     std::unique_ptr<uint8_t[]> readBlock_;
     std::unique_ptr<uint8_t[]> writeBlock_;

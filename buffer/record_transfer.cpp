@@ -53,13 +53,14 @@ std::string ErrorTextFor(const char* operation, int errorNumber) {
 }
 
 // A name in the target's folder that no one else uses, so the rename stays within one file system.
-bool CreateBeside(RecordFile& file, const std::filesystem::path& target, std::string& temporaryPath) {
+bool CreateBeside(RecordFile& file, const std::filesystem::path& target, RecordFile::Durability durability,
+                  std::string& temporaryPath) {
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = "." + target.filename().string() + "." + std::to_string(::getpid()) + "-" +
                                  std::to_string(serial++) + ".tmp";
         temporaryPath = (target.parent_path() / name).string();
-        if (file.Create(temporaryPath, RecordFile::CreateMode::MustBeNew)) {
+        if (file.Create(temporaryPath, RecordFile::CreateMode::MustBeNew, durability)) {
             return true;
         }
         if (file.ErrorNumber() != EEXIST) {
@@ -135,12 +136,14 @@ LoadResult LoadRecordFile(RecordFile& file, const std::string& path, uint8_t* da
     return result;
 }
 
-SaveResult SaveRecordFile(const std::string& path, const uint8_t* data, uint32_t capacity) {
+SaveResult SaveRecordFile(const std::string& path, const uint8_t* data, uint32_t capacity,
+                          RecordFile::Durability durability) {
     RecordFile file;
-    return SaveRecordFile(file, path, data, capacity);
+    return SaveRecordFile(file, path, data, capacity, durability);
 }
 
-SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8_t* data, uint32_t capacity) {
+SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8_t* data, uint32_t capacity,
+                          RecordFile::Durability durability) {
     const RecordFormat format = FormatForFileName(FileNameOf(path));
     if (format == RecordFormat::Unknown) {
         return {SaveOutcome::UnknownFormat, {}};
@@ -166,7 +169,7 @@ SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8
     }
 
     std::string temporaryPath;
-    if (!CreateBeside(file, target, temporaryPath)) {
+    if (!CreateBeside(file, target, durability, temporaryPath)) {
         return {SaveOutcome::NotCreated, file.ErrorText()};
     }
     WriteInFormat(file, format, data, capacity);

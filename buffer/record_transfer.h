@@ -49,7 +49,10 @@ struct SaveResult {
 };
 
 // Writes data[0, capacity) to `path` in the format its name selects. The file is written beside
-// the target under a temporary name and renamed over it only once it is complete on the disk,
-// so a failure never leaves a half-written file in place of an existing one.
-SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8_t* data, uint32_t capacity);
-SaveResult SaveRecordFile(const std::string& path, const uint8_t* data, uint32_t capacity);
+// the target under a temporary name and renamed over it only once it is complete, so a failure
+// never leaves a half-written file in place of an existing one. With Durability::OnDisk the
+// rename also waits until the new file is on the disk, so not even a crash can leave an empty one.
+SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8_t* data, uint32_t capacity,
+                          RecordFile::Durability durability = RecordFile::Durability::OnDisk);
+SaveResult SaveRecordFile(const std::string& path, const uint8_t* data, uint32_t capacity,
+                          RecordFile::Durability durability = RecordFile::Durability::OnDisk);

@@ -1,16 +1,11 @@
-#include <vector>
-
+#include "buffer/buffer_checksum.h"
 #include "buffer/buffer_lines.h"
 #include "cli/commands.h"
+#include "cli/image_buffer.h"
 #include "cli/image_files.h"
 
 namespace cli {
 namespace {
-
-// A buffer of the command line's size, as the station's buffer is before a load.
-std::vector<uint8_t> ErasedBuffer(const CommandLine& line) {
-    return std::vector<uint8_t>(line.bufferSize, uint8_t{0xFF});
-}
 
 // Success, or the status that says the file loaded with a warning.
 int LoadedStatus(LoadOutcome outcome) {
@@ -25,27 +20,27 @@ int RunConvert(const CommandLine& line, const Console& console) {
     if (!CheckLoadName(in, console) || !CheckSaveName(out, console)) {
         return kExitFailed;
     }
-    std::vector<uint8_t> buffer = ErasedBuffer(line);
+    ImageBuffer buffer(line.bufferSize);
     const LoadOutcome loaded = LoadImage(in, buffer.data(), line.bufferSize, console);
     if (loaded == LoadOutcome::Failed || !SaveImage(out, buffer.data(), line.bufferSize, console)) {
         return kExitFailed;
     }
-    console.out << ChecksumLine(ImageChecksum(buffer.data(), line.bufferSize)) << '\n';
+    console.out << ChecksumLine(BufferChecksum(buffer.data(), line.bufferSize)) << '\n';
     return LoadedStatus(loaded);
 }
 
 int RunChecksum(const CommandLine& line, const Console& console) {
-    std::vector<uint8_t> buffer = ErasedBuffer(line);
+    ImageBuffer buffer(line.bufferSize);
     const LoadOutcome loaded = LoadImage(line.files[0], buffer.data(), line.bufferSize, console);
     if (loaded == LoadOutcome::Failed) {
         return kExitFailed;
     }
-    console.out << ChecksumLine(ImageChecksum(buffer.data(), line.bufferSize)) << '\n';
+    console.out << ChecksumLine(BufferChecksum(buffer.data(), line.bufferSize)) << '\n';
     return LoadedStatus(loaded);
 }
 
 int RunDump(const CommandLine& line, const Console& console) {
-    std::vector<uint8_t> buffer = ErasedBuffer(line);
+    ImageBuffer buffer(line.bufferSize);
     const LoadOutcome loaded = LoadImage(line.files[0], buffer.data(), line.bufferSize, console);
     if (loaded == LoadOutcome::Failed) {
         return kExitFailed;

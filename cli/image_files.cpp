@@ -59,7 +59,9 @@ LoadOutcome LoadImage(const std::string& path, uint8_t* data, uint32_t capacity,
 }
 
 bool SaveImage(const std::string& path, const uint8_t* data, uint32_t capacity, const Console& console) {
-    const SaveResult result = SaveRecordFile(path, data, capacity);
+    // Like other command-line converters, do not wait for the disk: the rename alone keeps a
+    // failed write from replacing an existing file, and the wait would double a conversion's time.
+    const SaveResult result = SaveRecordFile(path, data, capacity, RecordFile::Durability::InCache);
     switch (result.outcome) {
     case SaveOutcome::Saved:
         return true;
@@ -73,14 +75,6 @@ bool SaveImage(const std::string& path, const uint8_t* data, uint32_t capacity, 
         return false;
     }
     return false;
-}
-
-uint16_t ImageChecksum(const uint8_t* data, uint32_t length) {
-    uint16_t sum = 0;
-    for (uint32_t i = 0; i < length; ++i) {
-        sum = static_cast<uint16_t>(sum + data[i]);
-    }
-    return sum;
 }
 
 std::string ChecksumLine(uint16_t checksum) {

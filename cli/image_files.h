@@ -20,8 +20,7 @@ LoadOutcome LoadImage(const std::string& path, uint8_t* data, uint32_t capacity,
 // after reporting why.
 bool SaveImage(const std::string& path, const uint8_t* data, uint32_t capacity, const Console& console);
 
-// The buffer's 16-bit additive checksum, and the line the station shows it in.
-uint16_t ImageChecksum(const uint8_t* data, uint32_t length);
+// The line the station shows the buffer's checksum in.
 std::string ChecksumLine(uint16_t checksum);
 
 }  // namespace cli

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "buffer/buffer_checksum.h"
 #include "engine/programmer.h"
 #include "platform/platform_value.h"
 #include "virtual_time.h"
@@ -45,6 +48,27 @@ TEST_F(DataBufferTest, ChecksumIsAPlainSumOfTheWholeBuffer) {
     }
     programmer.UpdateChecksum();
     EXPECT_EQ(programmer.checksum, 0x0006);
+}
+
+// The checksum adds many bytes at a time: every length and content must still give the plain
+// 16-bit running sum, including long runs of 0xFF that fill its partial sums to the brim.
+TEST(BufferChecksum, EqualsARunningSixteenBitSumForAnyLengthAndContent) {
+    std::vector<uint8_t> bytes(3 * 1024 + 13);
+    uint32_t seed = 7;
+    for (auto& byte : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(seed >> 16);
+    }
+    for (size_t length = 0; length <= bytes.size(); length += length < 80 ? 1 : 37) {
+        uint16_t expected = 0;
+        for (size_t i = 0; i < length; ++i) {
+            expected = static_cast<uint16_t>(expected + bytes[i]);
+        }
+        ASSERT_EQ(BufferChecksum(bytes.data(), static_cast<uint32_t>(length)), expected) << "length " << length;
+    }
+    const std::vector<uint8_t> erased(16 * 1024 * 1024 + 5, 0xFF);
+    EXPECT_EQ(BufferChecksum(erased.data(), static_cast<uint32_t>(erased.size())),
+              static_cast<uint16_t>(0xFFu * erased.size()));
 }
 
 TEST_F(DataBufferTest, ClearKeepsLengthAndStateText) {

@@ -22,6 +22,22 @@ TEST(IntelHexWrite, SixteenBytesGiveOneLineAndTheLowerCaseEndRecord) {
               ":10000000000102030405060708090A0B0C0D0E0F78\r\n:00000001ff");
 }
 
+// Full records are formatted many bytes at a time: every byte value in every place of a record
+// must still come out as two upper-case digits, with the right checksum.
+TEST(IntelHexWrite, EveryByteValueInEveryPlaceOfARecordGivesItsTwoDigits) {
+    std::vector<uint8_t> bytes(4096);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const size_t record = i / 16;
+        bytes[i] = static_cast<uint8_t>(16 * record + 17 * (record / 16) + i % 16);
+    }
+    const auto lines = Lines(WriteText(bytes, Format::IntelHex));
+    ASSERT_EQ(lines.size(), 256u + 1);
+    for (unsigned record = 0; record < 256; ++record) {
+        const std::vector<uint8_t> data(bytes.begin() + 16 * record, bytes.begin() + 16 * record + 16);
+        ASSERT_EQ(lines[record], IntelRecord(0, 16 * record, data)) << "record " << record;
+    }
+}
+
 TEST(IntelHexWrite, OneHundredTwentyEightKiBOfFFHasASegmentRecordBetweenTheHalves) {
     const auto lines = Lines(WriteText(std::vector<uint8_t>(128 * 1024, 0xFF), Format::IntelHex));
     ASSERT_EQ(lines.size(), 8192u + 1 + 1);
@@ -208,6 +224,59 @@ TEST(IntelHexRead, AFileCutAnywhereGivesADeterministicResult) {
             for (size_t i = 0; i < first.size(); ++i) {
                 EXPECT_EQ(ones.data[i], i < complete ? first[i] : 0xFF);
             }
+        }
+    }
+}
+
+// Records are read in place where the read block holds the whole of them and character by
+// character where they may run past its end (64 KiB) or the file's. Both ways must give the
+// same result for any record, so each one here is read from the start of a file and again
+// placed to lie across or just before the end of the first block.
+TEST(IntelHexRead, ARecordReadsTheSameWhereverItLiesInTheFile) {
+    constexpr uint32_t kCapacity = 64;
+    constexpr size_t kBlock = 64 * 1024;
+    const std::string follower = IntelRecord(0, 0x0000, {0xA1, 0xB2, 0xC3, 0xD4});
+    std::string withNonDigits = IntelRecord(0, 0x0010, Sequence(16));
+    withNonDigits[12] = 'G';
+    withNonDigits[20] = 'z';
+    withNonDigits[25] = ' ';
+    std::string badLength = IntelRecord(0, 0x0010, Sequence(8));
+    badLength[2] = 'x';
+    std::string lowerCase = IntelRecord(0, 0x0020, {0xAB, 0xCD, 0xEF});
+    std::transform(lowerCase.begin(), lowerCase.end(), lowerCase.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    std::string badChecksum = IntelRecord(0, 0x0008, Sequence(16));
+    badChecksum.back() = badChecksum.back() == '0' ? '1' : '0';
+    const std::vector<std::string> records = {
+        IntelRecord(0, 0x0010, Sequence(16)),
+        badChecksum,
+        withNonDigits,
+        badLength,
+        lowerCase,
+        IntelRecord(0, 0x0038, Sequence(16)),                                // runs past the buffer
+        IntelRecord(0, 0x0000, std::vector<uint8_t>(255, 0x5A)),              // the longest record
+        IntelRecord(0, 0x0004, {}),                                          // ends the reading
+        IntelRecord(4, 0, {0xFF, 0xFF}) + IntelRecord(0, 0xFFFC, Sequence(8)),   // wraps at 4 GiB
+        IntelRecord(2, 0, {0x00, 0x02}) + IntelRecord(0, 0x0000, Sequence(4)),   // segment 0x20
+        IntelRecord(3, 0, {1, 2, 3, 4}) + IntelRecord(5, 0, {1, 2, 3, 4}),
+        kEnd,
+    };
+    // Where the record's ':' lies, counted back from the end of the first block.
+    const std::vector<size_t> fromBlockEnd = {1, 2, 3, 4, 5, 8, 9, 10, 17, 40, 100, 519, 520, 521, 522, 523, 600};
+    for (size_t r = 0; r < records.size(); ++r) {
+        SCOPED_TRACE("record " + std::to_string(r) + ": " + records[r].substr(0, 40));
+        const std::string rest = records[r] + "\r\n" + follower + "\r\n" + kEnd + std::string(600, '\n');
+        const auto reference = ReadText(rest, Format::IntelHex, kCapacity);
+        for (size_t back : fromBlockEnd) {
+            SCOPED_TRACE("':' " + std::to_string(back) + " before the block's end");
+            std::string padding(kBlock - back, ' ');
+            for (size_t i = 80; i < padding.size(); i += 81) {
+                padding[i] = '\n';
+            }
+            const auto placed = ReadText(padding + rest, Format::IntelHex, kCapacity);
+            EXPECT_EQ(placed.count, reference.count);
+            EXPECT_EQ(placed.status, reference.status);
+            EXPECT_EQ(placed.data, reference.data);
         }
     }
 }

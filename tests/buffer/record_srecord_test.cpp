@@ -28,6 +28,22 @@ TEST(SRecordWrite, ThirtyTwoByteS3RecordsAndTheEndRecordWithoutLineEnd) {
               "S9030000FC");
 }
 
+// Full records are formatted many bytes at a time: every byte value in every place of a record
+// must still come out as two upper-case digits, with the right checksum.
+TEST(SRecordWrite, EveryByteValueInEveryPlaceOfARecordGivesItsTwoDigits) {
+    std::vector<uint8_t> bytes(8192);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const size_t record = i / 32;
+        bytes[i] = static_cast<uint8_t>(32 * record + 33 * (record / 8) + i % 32);
+    }
+    const auto lines = Lines(WriteText(bytes, Format::SRecord));
+    ASSERT_EQ(lines.size(), 256u + 1);
+    for (unsigned record = 0; record < 256; ++record) {
+        const std::vector<uint8_t> data(bytes.begin() + 32 * record, bytes.begin() + 32 * record + 32);
+        ASSERT_EQ(lines[record], SRecordLine(3, 32 * record, data)) << "record " << record;
+    }
+}
+
 TEST(SRecordWrite, OddBufferSizesEndInAShortRecord) {
     const auto data = RandomImage(4536, 7);
     auto lines = Lines(WriteText(data, Format::SRecord));
