@@ -2,16 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-// Large enough to keep system calls rare, small enough that any file is read in bounded memory.
-constexpr size_t kBlockSize = 64 * 1024;
 // Longest line a writer emits (an S3 record of 32 data bytes with CR LF is 80 characters).
 constexpr size_t kMaxLineLength = 96;
 
@@ -68,29 +62,48 @@ char* PutDataBytes(char* out, const uint8_t* bytes, uint32_t length, uint32_t& s
     return out;
 }
 
-// The digits of 16 bytes at once, each byte also added to `sum`: a full Intel Hex record's data.
-char* PutSixteenDataBytes(char* out, const uint8_t* bytes, uint32_t& sum) {
-    using Vector = uint8_t __attribute__((vector_size(16)));
-    Vector values;
-    std::memcpy(&values, bytes, sizeof values);
-    const Vector high = values >> 4;
-    const Vector low = values & 15;
-    // Digits in order: high and low nibble of byte 0, of byte 1, ...
-    Vector first = __builtin_shufflevector(high, low, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
-    Vector second = __builtin_shufflevector(high, low, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
-    // '0'-'9', and 'A'-'F' seven characters further on.
-    first += '0' + (reinterpret_cast<Vector>(first > 9) & 7);
-    second += '0' + (reinterpret_cast<Vector>(second > 9) & 7);
-    std::memcpy(out, &first, sizeof first);
-    std::memcpy(out + 16, &second, sizeof second);
-    // The sum eight bytes at a time, in four 16-bit lanes that cannot overflow here.
+// Sixteen bytes or characters, handled at once.
+using Sixteen = uint8_t __attribute__((vector_size(16)));
+
+// The sum of 16 bytes: eight at a time, in four 16-bit lanes that cannot overflow here.
+uint32_t SumOfSixteen(const uint8_t* bytes) {
     constexpr uint64_t kLowBytes = 0x00FF00FF00FF00FFu;
     uint64_t words[2];
     std::memcpy(words, bytes, sizeof words);
     const uint64_t lanes = (words[0] & kLowBytes) + ((words[0] >> 8) & kLowBytes) + (words[1] & kLowBytes) +
                            ((words[1] >> 8) & kLowBytes);
-    sum += static_cast<uint32_t>((lanes * 0x0001000100010001u) >> 48);
+    return static_cast<uint32_t>((lanes * 0x0001000100010001u) >> 48);
+}
+
+// The digits of 16 bytes, each byte also added to `sum`: a full Intel Hex record's data.
+char* PutSixteenDataBytes(char* out, const uint8_t* bytes, uint32_t& sum) {
+    Sixteen values;
+    std::memcpy(&values, bytes, sizeof values);
+    const Sixteen high = values >> 4;
+    const Sixteen low = values & 15;
+    // Digits in order: high and low nibble of byte 0, of byte 1, ...
+    Sixteen first = __builtin_shufflevector(high, low, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+    Sixteen second = __builtin_shufflevector(high, low, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    // '0'-'9', and 'A'-'F' seven characters further on.
+    first += '0' + (reinterpret_cast<Sixteen>(first > 9) & 7);
+    second += '0' + (reinterpret_cast<Sixteen>(second > 9) & 7);
+    std::memcpy(out, &first, sizeof first);
+    std::memcpy(out + 16, &second, sizeof second);
+    sum += SumOfSixteen(bytes);
     return out + 32;
+}
+
+// The values of 16 characters, and whether every one of them is a hexadecimal digit.
+Sixteen DigitValues(Sixteen characters, bool& allDigits) {
+    const Sixteen fromZero = characters - '0';
+    const Sixteen fromA = (characters | 0x20) - 'a';   // either case
+    const auto isDigit = reinterpret_cast<Sixteen>(fromZero < 10);
+    const auto isLetter = reinterpret_cast<Sixteen>(fromA < 6);
+    uint64_t valid[2];
+    const Sixteen either = isDigit | isLetter;
+    std::memcpy(valid, &either, sizeof valid);
+    allDigits = allDigits && (valid[0] & valid[1]) == UINT64_MAX;
+    return (fromZero & isDigit) | ((fromA + 10) & isLetter);
 }
 
 // The data of a full record, sixteen bytes at a time.
@@ -146,6 +159,25 @@ struct BlockFields {
         return value;
     }
     static bool CutShort() { return false; }
+
+    // Decodes the next 32 characters into 16 bytes when all of them are hexadecimal digits;
+    // false, with nothing read, when any is not.
+    bool SixteenBytes(uint8_t* into) {
+        Sixteen characters[2];
+        std::memcpy(characters, next, sizeof characters);
+        bool allDigits = true;
+        const Sixteen first = DigitValues(characters[0], allDigits);
+        const Sixteen second = DigitValues(characters[1], allDigits);
+        if (!allDigits) {
+            return false;
+        }
+        const Sixteen high = __builtin_shufflevector(first, second, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+        const Sixteen low = __builtin_shufflevector(first, second, 1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31);
+        const Sixteen bytes = (high << 4) | low;
+        std::memcpy(into, &bytes, sizeof bytes);
+        next += 32;
+        return true;
+    }
 };
 
 // Record fields read from the file, which may end anywhere.
@@ -154,6 +186,7 @@ struct FileFields {
 
     uint8_t Byte() { return static_cast<uint8_t>(file.ReadHexField(1)); }
     bool CutShort() const { return file.AtEnd(); }
+    static bool SixteenBytes(uint8_t*) { return false; }
 };
 
 struct IntelHexReading {
@@ -181,7 +214,13 @@ bool ReadIntelHexRecord(Fields& fields, IntelHexReading& reading) {
         uint32_t sum = uint32_t{length} + offsetHigh + offsetLow;
         // Addresses wrap at 4 GiB, as linear addresses of the format do.
         const uint32_t address = reading.base + (uint32_t{offsetHigh} << 8 | offsetLow);
-        for (uint32_t k = 0; k < length; ++k) {
+        uint32_t k = 0;
+        // The usual record: sixteen bytes of plain digits, wholly in the buffer.
+        if (length == 16 && uint64_t{address} + 16 <= reading.capacity && fields.SixteenBytes(reading.data + address)) {
+            sum += SumOfSixteen(reading.data + address);
+            k = 16;
+        }
+        for (; k < length; ++k) {
             const uint8_t value = fields.Byte();
             if (fields.CutShort()) {
                 reading.status = STATUS_CHECKSUM;
@@ -221,9 +260,7 @@ uint8_t HexDigit(unsigned value) {
     return value < 16 ? static_cast<uint8_t>(kDigits[value]) : 255;
 }
 
-RecordFile::RecordFile()
-    : readBlock_(std::make_unique_for_overwrite<uint8_t[]>(kBlockSize)),
-      writeBlock_(std::make_unique_for_overwrite<uint8_t[]>(kBlockSize)) {}
+RecordFile::RecordFile() : readBlock_(kBlockSize), writeBlock_(kBlockSize) {}
 
 RecordFile::~RecordFile() { Close(); }
 
@@ -231,17 +268,8 @@ bool RecordFile::Open(const std::string& path) {
     Close();
     errorNumber_ = 0;
     writing_ = false;
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        RecordError("Open error", errno);
-        return false;
-    }
-    // A directory opens for reading on Linux, but it is not a file to load.
-    struct stat info {};
-    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        RecordError("Open error", EISDIR);
+    if (const int error = file_.Open(path, platform::FileHandle::Access::Read)) {
+        RecordError("Open error", error);
         return false;
     }
     SeekToStart();
@@ -253,10 +281,10 @@ bool RecordFile::Create(const std::string& path, CreateMode mode, Durability dur
     errorNumber_ = 0;
     writing_ = true;
     syncOnClose_ = durability == Durability::OnDisk;
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == CreateMode::MustBeNew ? O_EXCL : O_TRUNC);
-    fd_ = ::open(path.c_str(), flags, 0666);
-    if (fd_ < 0) {
-        RecordError("Create error", errno);
+    const auto access = mode == CreateMode::MustBeNew ? platform::FileHandle::Access::CreateNew
+                                                      : platform::FileHandle::Access::CreateOrTruncate;
+    if (const int error = file_.Open(path, access)) {
+        RecordError("Create error", error);
         return false;
     }
     writeEnd_ = 0;
@@ -264,22 +292,20 @@ bool RecordFile::Create(const std::string& path, CreateMode mode, Durability dur
 }
 
 bool RecordFile::Close() {
-    if (fd_ < 0) {
+    if (!file_.IsOpen()) {
         return !HasError();
     }
     if (writing_) {
         FlushOutput();
         // A successful close promises the data is on the disk, so that a file renamed over an
-        // older one afterwards cannot come out empty after a crash. Devices without a sync
-        // (EINVAL, EROFS) have nothing to commit.
-        if (syncOnClose_ && ::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) {
-            RecordError("Write error", errno);
+        // older one afterwards cannot come out empty after a crash.
+        if (const int error = syncOnClose_ ? file_.Sync() : 0) {
+            RecordError("Write error", error);
         }
     }
-    if (::close(fd_) != 0 && errno != EINTR) {
-        RecordError(writing_ ? "Write error" : "Read error", errno);
+    if (const int error = file_.Close()) {
+        RecordError(writing_ ? "Write error" : "Read error", error);
     }
-    fd_ = -1;
     readPos_ = readEnd_ = writeEnd_ = 0;
     return !HasError();
 }
@@ -347,9 +373,9 @@ uint32_t RecordFile::ReadIntelHex(uint8_t* data, uint32_t capacity, uint32_t& st
         // A record that must lie wholly in the read block is decoded there in place; the few
         // that cross a block's end, or are cut short by the file's, go character by character.
         if (readEnd_ - readPos_ >= kLongestIntelHexRecord) {
-            BlockFields fields{readBlock_.get() + readPos_};
+            BlockFields fields{readBlock_.data() + readPos_};
             goOn = ReadIntelHexRecord(fields, reading);
-            readPos_ = static_cast<size_t>(fields.next - readBlock_.get());
+            readPos_ = static_cast<size_t>(fields.next - readBlock_.data());
         } else {
             FileFields fields{*this};
             goOn = ReadIntelHexRecord(fields, reading);
@@ -497,9 +523,8 @@ uint32_t RecordFile::ReadBinary(uint8_t* data, uint32_t capacity) {
         return 0;
     }
     const size_t got = ReadBytes(data, capacity);
-    struct stat info {};
-    if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) {
-        return Saturated(static_cast<uint64_t>(info.st_size));
+    if (const auto size = file_.PlainFileSize()) {
+        return Saturated(*size);
     }
     // Not a plain file (a pipe, a device): its length is what it delivers.
     uint8_t probe = 0;
@@ -521,56 +546,50 @@ void RecordFile::SeekToStart() {
     if (writing_) {
         FlushOutput();
     }
-    // A pipe cannot seek; it is read from where it stands.
-    if (::lseek(fd_, 0, SEEK_SET) < 0 && errno != ESPIPE) {
-        RecordError(writing_ ? "Write error" : "Read error", errno);
+    if (const int error = file_.SeekToStart()) {
+        RecordError(writing_ ? "Write error" : "Read error", error);
     }
     readPos_ = readEnd_ = 0;
     atEnd_ = false;
 }
 
 bool RecordFile::FillReadBuffer() {
-    while (!atEnd_) {
-        const ssize_t got = ::read(fd_, readBlock_.get(), kBlockSize);
-        if (got > 0) {
-            readPos_ = 0;
-            readEnd_ = static_cast<size_t>(got);
-            return true;
-        }
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            RecordError("Read error", errno);
-        }
-        atEnd_ = true;
+    if (atEnd_) {
+        return false;
     }
-    return false;
+    size_t got = 0;
+    if (const int error = file_.Read(readBlock_.data(), kBlockSize, got)) {
+        RecordError("Read error", error);
+    }
+    if (got == 0) {
+        atEnd_ = true;
+        return false;
+    }
+    readPos_ = 0;
+    readEnd_ = got;
+    return true;
 }
 
 size_t RecordFile::ReadBytes(uint8_t* into, size_t size) {
     size_t done = std::min(size, readEnd_ - readPos_);
-    std::memcpy(into, readBlock_.get() + readPos_, done);
+    std::memcpy(into, readBlock_.data() + readPos_, done);
     readPos_ += done;
     while (done < size && !atEnd_) {
-        const ssize_t got = ::read(fd_, into + done, size - done);
-        if (got > 0) {
-            done += static_cast<size_t>(got);
-        } else if (got < 0 && errno == EINTR) {
-            continue;
-        } else {
-            if (got < 0) {
-                RecordError("Read error", errno);
-            }
+        size_t got = 0;
+        if (const int error = file_.Read(into + done, size - done, got)) {
+            RecordError("Read error", error);
+        }
+        if (got == 0) {
             atEnd_ = true;
         }
+        done += got;
     }
     return done;
 }
 
 bool RecordFile::SkipPast(char start) {
     // The next record usually starts within a line end's length: look there before searching.
-    const uint8_t* block = readBlock_.get();
+    const uint8_t* block = readBlock_.data();
     for (size_t stop = std::min(readPos_ + 4, readEnd_); readPos_ < stop;) {
         if (block[readPos_++] == static_cast<uint8_t>(start)) {
             return true;
@@ -580,10 +599,10 @@ bool RecordFile::SkipPast(char start) {
         if (readPos_ == readEnd_ && !FillReadBuffer()) {
             return false;
         }
-        const uint8_t* from = readBlock_.get() + readPos_;
+        const uint8_t* from = readBlock_.data() + readPos_;
         const auto* found = static_cast<const uint8_t*>(std::memchr(from, start, readEnd_ - readPos_));
         if (found != nullptr) {
-            readPos_ = static_cast<size_t>(found - readBlock_.get()) + 1;
+            readPos_ = static_cast<size_t>(found - readBlock_.data()) + 1;
             return true;
         }
         readPos_ = readEnd_;
@@ -594,11 +613,11 @@ char* RecordFile::ReserveOutput(size_t size) {
     if (kBlockSize - writeEnd_ < size) {
         FlushOutput();
     }
-    return reinterpret_cast<char*>(writeBlock_.get() + writeEnd_);
+    return reinterpret_cast<char*>(writeBlock_.data() + writeEnd_);
 }
 
 void RecordFile::CommitOutput(const char* end) {
-    writeEnd_ = static_cast<size_t>(reinterpret_cast<const uint8_t*>(end) - writeBlock_.get());
+    writeEnd_ = static_cast<size_t>(reinterpret_cast<const uint8_t*>(end) - writeBlock_.data());
 }
 
 void RecordFile::WriteBytes(const uint8_t* from, size_t size) {
@@ -610,26 +629,21 @@ void RecordFile::WriteBytes(const uint8_t* from, size_t size) {
     if (kBlockSize - writeEnd_ < size) {
         FlushOutput();
     }
-    std::memcpy(writeBlock_.get() + writeEnd_, from, size);
+    std::memcpy(writeBlock_.data() + writeEnd_, from, size);
     writeEnd_ += size;
 }
 
 void RecordFile::FlushOutput() {
-    WriteOut(writeBlock_.get(), writeEnd_);
+    WriteOut(writeBlock_.data(), writeEnd_);
     writeEnd_ = 0;
 }
 
 void RecordFile::WriteOut(const uint8_t* from, size_t size) {
     // After the first failure the rest of the output is dropped; the error stays recorded.
-    while (size > 0 && !HasError()) {
-        const ssize_t written = ::write(fd_, from, size);
-        if (written > 0) {
-            from += written;
-            size -= static_cast<size_t>(written);
-        } else if (written < 0 && errno == EINTR) {
-            continue;
-        } else {
-            RecordError("Write error", written < 0 ? errno : EIO);
-        }
+    if (size == 0 || HasError()) {
+        return;
+    }
+    if (const int error = file_.Write(from, size)) {
+        RecordError("Write error", error);
     }
 }

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
+
+#include "platform/file_handle.h"
+#include "platform/large_buffer.h"
 
 // Status values the record readers report (the caller sets the status to STATUS_NONE first).
 constexpr uint32_t STATUS_NONE = 0;
@@ -26,6 +28,11 @@ uint8_t HexDigit(unsigned value);
 // tell the caller what went wrong. Reading and writing go through block buffers of their own.
 class RecordFile {
 public:
+    // The size of the read and the write block: large enough to keep system calls rare and let
+    // the system keep a file's data in large pieces, small enough that any file is read in
+    // bounded memory.
+    static constexpr size_t kBlockSize = 2 * 1024 * 1024;
+
     enum class CreateMode { ReplaceExisting, MustBeNew };
     // OnDisk: closing a written file waits until its data is on the disk. InCache: closing
     // leaves that to the system, as most command-line tools do.
@@ -46,7 +53,7 @@ public:
     // Writes out what is buffered, commits a written file to the disk (Durability::OnDisk) and
     // closes it. False when anything failed since the file was opened (see ErrorText()).
     bool Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return file_.IsOpen(); }
 
     bool HasError() const { return errorNumber_ != 0; }
     // Names the first error since the file was opened, e.g. "Write error: No space left on
@@ -82,7 +89,7 @@ private:
         if (readPos_ == readEnd_ && !FillReadBuffer()) {
             return -1;
         }
-        return readBlock_[readPos_++];
+        return readBlock_.data()[readPos_++];
     }
     bool FillReadBuffer();
     // Reads up to `size` bytes; returns how many were read.
@@ -104,12 +111,12 @@ private:
 
     void RecordError(const char* operation, int errorNumber);
 
-    int fd_ = -1;
+    platform::FileHandle file_;
     bool writing_ = false;
     bool syncOnClose_ = false;
     bool atEnd_ = false;
-    std::unique_ptr<uint8_t[]> readBlock_;
-    std::unique_ptr<uint8_t[]> writeBlock_;
+    platform::LargeBuffer readBlock_;
+    platform::LargeBuffer writeBlock_;
     size_t readPos_ = 0;
     size_t readEnd_ = 0;
     size_t writeEnd_ = 0;

@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <random>
+
+#include "platform/file_handle.h"
 
 namespace {
 
@@ -55,10 +56,11 @@ std::string ErrorTextFor(const char* operation, int errorNumber) {
 // A name in the target's folder that no one else uses, so the rename stays within one file system.
 bool CreateBeside(RecordFile& file, const std::filesystem::path& target, RecordFile::Durability durability,
                   std::string& temporaryPath) {
+    static const std::string processToken = std::to_string(std::random_device{}());
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = "." + target.filename().string() + "." + std::to_string(::getpid()) + "-" +
-                                 std::to_string(serial++) + ".tmp";
+        const std::string name =
+            "." + target.filename().string() + "." + processToken + "-" + std::to_string(serial++) + ".tmp";
         temporaryPath = (target.parent_path() / name).string();
         if (file.Create(temporaryPath, RecordFile::CreateMode::MustBeNew, durability)) {
             return true;
@@ -159,13 +161,14 @@ SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8
     }
 
     // Refuse what a plain create would refuse: the rename would otherwise replace it anyway.
-    struct stat existing {};
-    const bool targetExists = ::stat(target.c_str(), &existing) == 0;
-    if (targetExists && S_ISDIR(existing.st_mode)) {
+    std::error_code statusError;
+    const std::filesystem::file_status existing = std::filesystem::status(target, statusError);
+    const bool targetExists = !statusError && std::filesystem::exists(existing);
+    if (targetExists && std::filesystem::is_directory(existing)) {
         return {SaveOutcome::NotCreated, ErrorTextFor("Create error", EISDIR)};
     }
-    if (targetExists && ::access(target.c_str(), W_OK) != 0) {
-        return {SaveOutcome::NotCreated, ErrorTextFor("Create error", errno)};
+    if (const int error = targetExists ? platform::CheckWritable(target.string()) : 0) {
+        return {SaveOutcome::NotCreated, ErrorTextFor("Create error", error)};
     }
 
     std::string temporaryPath;
@@ -178,10 +181,13 @@ SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8
         return {SaveOutcome::WriteFailed, file.ErrorText()};
     }
     // The new file keeps the permissions of the one it replaces.
-    if (targetExists && ::chmod(temporaryPath.c_str(), existing.st_mode & 07777) != 0) {
-        const int error = errno;
+    std::error_code permissionsError;
+    if (targetExists) {
+        std::filesystem::permissions(temporaryPath, existing.permissions(), permissionsError);
+    }
+    if (permissionsError) {
         std::remove(temporaryPath.c_str());
-        return {SaveOutcome::WriteFailed, ErrorTextFor("Write error", error)};
+        return {SaveOutcome::WriteFailed, ErrorTextFor("Write error", permissionsError.value())};
     }
     if (std::rename(temporaryPath.c_str(), target.c_str()) != 0) {
         const int error = errno;

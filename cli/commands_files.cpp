@@ -1,11 +1,20 @@
+#include <algorithm>
+
 #include "buffer/buffer_checksum.h"
 #include "buffer/buffer_lines.h"
 #include "cli/commands.h"
-#include "cli/image_buffer.h"
 #include "cli/image_files.h"
+#include "platform/large_buffer.h"
 
 namespace cli {
 namespace {
+
+// A buffer of the command line's size, as the station's buffer is before a load.
+platform::LargeBuffer ErasedBuffer(const CommandLine& line) {
+    platform::LargeBuffer buffer(line.bufferSize);
+    std::fill_n(buffer.data(), line.bufferSize, uint8_t{0xFF});
+    return buffer;
+}
 
 // Success, or the status that says the file loaded with a warning.
 int LoadedStatus(LoadOutcome outcome) {
@@ -20,7 +29,7 @@ int RunConvert(const CommandLine& line, const Console& console) {
     if (!CheckLoadName(in, console) || !CheckSaveName(out, console)) {
         return kExitFailed;
     }
-    ImageBuffer buffer(line.bufferSize);
+    const platform::LargeBuffer buffer = ErasedBuffer(line);
     const LoadOutcome loaded = LoadImage(in, buffer.data(), line.bufferSize, console);
     if (loaded == LoadOutcome::Failed || !SaveImage(out, buffer.data(), line.bufferSize, console)) {
         return kExitFailed;
@@ -30,7 +39,7 @@ int RunConvert(const CommandLine& line, const Console& console) {
 }
 
 int RunChecksum(const CommandLine& line, const Console& console) {
-    ImageBuffer buffer(line.bufferSize);
+    const platform::LargeBuffer buffer = ErasedBuffer(line);
     const LoadOutcome loaded = LoadImage(line.files[0], buffer.data(), line.bufferSize, console);
     if (loaded == LoadOutcome::Failed) {
         return kExitFailed;
@@ -40,7 +49,7 @@ int RunChecksum(const CommandLine& line, const Console& console) {
 }
 
 int RunDump(const CommandLine& line, const Console& console) {
-    ImageBuffer buffer(line.bufferSize);
+    const platform::LargeBuffer buffer = ErasedBuffer(line);
     const LoadOutcome loaded = LoadImage(line.files[0], buffer.data(), line.bufferSize, console);
     if (loaded == LoadOutcome::Failed) {
         return kExitFailed;

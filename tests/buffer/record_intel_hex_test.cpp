@@ -229,12 +229,11 @@ TEST(IntelHexRead, AFileCutAnywhereGivesADeterministicResult) {
 }
 
 // Records are read in place where the read block holds the whole of them and character by
-// character where they may run past its end (64 KiB) or the file's. Both ways must give the
+// character where they may run past its end or the file's. Both ways must give the
 // same result for any record, so each one here is read from the start of a file and again
 // placed to lie across or just before the end of the first block.
 TEST(IntelHexRead, ARecordReadsTheSameWhereverItLiesInTheFile) {
     constexpr uint32_t kCapacity = 64;
-    constexpr size_t kBlock = 64 * 1024;
     const std::string follower = IntelRecord(0, 0x0000, {0xA1, 0xB2, 0xC3, 0xD4});
     std::string withNonDigits = IntelRecord(0, 0x0010, Sequence(16));
     withNonDigits[12] = 'G';
@@ -269,7 +268,7 @@ TEST(IntelHexRead, ARecordReadsTheSameWhereverItLiesInTheFile) {
         const auto reference = ReadText(rest, Format::IntelHex, kCapacity);
         for (size_t back : fromBlockEnd) {
             SCOPED_TRACE("':' " + std::to_string(back) + " before the block's end");
-            std::string padding(kBlock - back, ' ');
+            std::string padding(RecordFile::kBlockSize - back, ' ');
             for (size_t i = 80; i < padding.size(); i += 81) {
                 padding[i] = '\n';
             }
@@ -279,6 +278,41 @@ TEST(IntelHexRead, ARecordReadsTheSameWhereverItLiesInTheFile) {
             EXPECT_EQ(placed.data, reference.data);
         }
     }
+}
+
+// Full records of plain digits are decoded many characters at a time. One character that is
+// not a digit, anywhere in the data, must still give the byte ReadHexField gives: the code of
+// the character in its place. Each record's checksum is made to match, so all are read.
+TEST(IntelHexRead, ANonDigitAnywhereInAFullRecordReadsByItsCode) {
+    const std::string odd = "Gg@`/:[{ \x7f\x80\xc1\xe6\xff";
+    const auto code = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return static_cast<unsigned>(std::isxdigit(u) ? (std::isdigit(u) ? u - '0' : (u | 0x20) - 'a' + 10) : u);
+    };
+    std::string text;
+    std::vector<uint8_t> expected;
+    for (char c : odd) {
+        for (size_t place = 0; place < 32; ++place) {
+            const auto offset = static_cast<unsigned>(expected.size());
+            std::string digits;
+            for (size_t i = 0; i < 32; ++i) {
+                digits += "0123456789ABCDEFabcdef"[(i * 7 + place) % 22];
+            }
+            digits[place] = c;
+            unsigned sum = 16 + (offset >> 8) + (offset & 0xFF);
+            for (size_t i = 0; i < 32; i += 2) {
+                const auto value = static_cast<uint8_t>((code(digits[i]) << 4) | (code(digits[i + 1]) & 15));
+                expected.push_back(value);
+                sum += value;
+            }
+            text += ":10" + HexByte(offset >> 8) + HexByte(offset & 0xFF) + "00" + digits + HexByte((0u - sum) & 0xFF) + "\r\n";
+        }
+    }
+    text += kEnd + std::string(600, '\n');
+    const auto result = ReadText(text, Format::IntelHex, static_cast<uint32_t>(expected.size()));
+    EXPECT_EQ(result.status, STATUS_NONE);
+    EXPECT_EQ(result.count, expected.size());
+    EXPECT_EQ(result.data, expected);
 }
 
 TEST(IntelHexRead, ReadHexFieldKeepsTheCodeOfNonDigitsAndIsBigEndian) {
