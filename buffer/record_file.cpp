@@ -1,8 +1,11 @@
 #include "buffer/record_file.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
+
+#include "buffer/hex_text.h"
+
+using namespace hex_text;
 
 namespace {
 
@@ -13,97 +16,8 @@ constexpr size_t kIntelHexRecordBytes = 16;
 constexpr size_t kSRecordBytes = 32;
 constexpr uint32_t kSegmentSize = 65536;
 
-constexpr char kDigits[] = "0123456789ABCDEF";
-
-// Hexadecimal digits (either case) give 0-15; every other character gives its own code or 255.
-constexpr std::array<uint8_t, 256> MakeDigitValues(bool othersKeepTheirCode) {
-    std::array<uint8_t, 256> values{};
-    for (unsigned c = 0; c < 256; ++c) {
-        values[c] = othersKeepTheirCode ? static_cast<uint8_t>(c) : 255;
-    }
-    for (unsigned d = 0; d < 10; ++d) {
-        values['0' + d] = static_cast<uint8_t>(d);
-    }
-    for (unsigned d = 0; d < 6; ++d) {
-        values['A' + d] = static_cast<uint8_t>(10 + d);
-        values['a' + d] = static_cast<uint8_t>(10 + d);
-    }
-    return values;
-}
-// Intel Hex fields keep the code of a non-digit (the record checksum is the only check).
-constexpr std::array<uint8_t, 256> kFieldValues = MakeDigitValues(true);
-constexpr std::array<uint8_t, 256> kHexValues = MakeDigitValues(false);
-
 uint32_t Saturated(uint64_t count) {
     return static_cast<uint32_t>(std::min<uint64_t>(count, UINT32_MAX));
-}
-
-// The two digits of every byte value, "00" to "FF".
-constexpr std::array<std::array<char, 2>, 256> MakeBytePairs() {
-    std::array<std::array<char, 2>, 256> pairs{};
-    for (unsigned value = 0; value < 256; ++value) {
-        pairs[value] = {kDigits[value >> 4], kDigits[value & 15]};
-    }
-    return pairs;
-}
-constexpr std::array<std::array<char, 2>, 256> kBytePairs = MakeBytePairs();
-
-char* PutByte(char* out, unsigned value) {
-    std::memcpy(out, kBytePairs[value & 0xFF].data(), 2);
-    return out + 2;
-}
-
-// The digits of bytes[0, length), each byte also added to `sum`.
-char* PutDataBytes(char* out, const uint8_t* bytes, uint32_t length, uint32_t& sum) {
-    for (uint32_t k = 0; k < length; ++k) {
-        sum += bytes[k];
-        out = PutByte(out, bytes[k]);
-    }
-    return out;
-}
-
-// Sixteen bytes or characters, handled at once.
-using Sixteen = uint8_t __attribute__((vector_size(16)));
-
-// The sum of 16 bytes: eight at a time, in four 16-bit lanes that cannot overflow here.
-uint32_t SumOfSixteen(const uint8_t* bytes) {
-    constexpr uint64_t kLowBytes = 0x00FF00FF00FF00FFu;
-    uint64_t words[2];
-    std::memcpy(words, bytes, sizeof words);
-    const uint64_t lanes = (words[0] & kLowBytes) + ((words[0] >> 8) & kLowBytes) + (words[1] & kLowBytes) +
-                           ((words[1] >> 8) & kLowBytes);
-    return static_cast<uint32_t>((lanes * 0x0001000100010001u) >> 48);
-}
-
-// The digits of 16 bytes, each byte also added to `sum`: a full Intel Hex record's data.
-char* PutSixteenDataBytes(char* out, const uint8_t* bytes, uint32_t& sum) {
-    Sixteen values;
-    std::memcpy(&values, bytes, sizeof values);
-    const Sixteen high = values >> 4;
-    const Sixteen low = values & 15;
-    // Digits in order: high and low nibble of byte 0, of byte 1, ...
-    Sixteen first = __builtin_shufflevector(high, low, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
-    Sixteen second = __builtin_shufflevector(high, low, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
-    // '0'-'9', and 'A'-'F' seven characters further on.
-    first += '0' + (reinterpret_cast<Sixteen>(first > 9) & 7);
-    second += '0' + (reinterpret_cast<Sixteen>(second > 9) & 7);
-    std::memcpy(out, &first, sizeof first);
-    std::memcpy(out + 16, &second, sizeof second);
-    sum += SumOfSixteen(bytes);
-    return out + 32;
-}
-
-// The values of 16 characters, and whether every one of them is a hexadecimal digit.
-Sixteen DigitValues(Sixteen characters, bool& allDigits) {
-    const Sixteen fromZero = characters - '0';
-    const Sixteen fromA = (characters | 0x20) - 'a';   // either case
-    const auto isDigit = reinterpret_cast<Sixteen>(fromZero < 10);
-    const auto isLetter = reinterpret_cast<Sixteen>(fromA < 6);
-    uint64_t valid[2];
-    const Sixteen either = isDigit | isLetter;
-    std::memcpy(valid, &either, sizeof valid);
-    allDigits = allDigits && (valid[0] & valid[1]) == UINT64_MAX;
-    return (fromZero & isDigit) | ((fromA + 10) & isLetter);
 }
 
 // The data of a full record, sixteen bytes at a time.
@@ -111,7 +25,7 @@ template <size_t kLength>
 char* PutFullRecordData(char* out, const uint8_t* bytes, uint32_t& sum) {
     static_assert(kLength % 16 == 0);
     for (size_t k = 0; k < kLength; k += 16) {
-        out = PutSixteenDataBytes(out, bytes + k, sum);
+        out = PutSixteen(out, bytes + k, sum);
     }
     return out;
 }
@@ -128,24 +42,6 @@ char* PutLineEnd(char* out) {
     return out + 2;
 }
 
-// One Intel Hex byte from two characters: ((c1 x 16) OR (c2 AND 15)) AND 255.
-constexpr uint8_t FieldByte(uint8_t high, uint8_t low) {
-    return static_cast<uint8_t>((kFieldValues[high] << 4) | (kFieldValues[low] & 15));
-}
-
-// FieldByte of every pair of characters, indexed by first + 256 x second: one look-up a byte
-// where most of a file's time goes.
-constexpr std::array<uint8_t, 65536> MakeFieldPairs() {
-    std::array<uint8_t, 65536> pairs{};
-    for (unsigned high = 0; high < 256; ++high) {
-        for (unsigned low = 0; low < 256; ++low) {
-            pairs[high | low << 8] = FieldByte(static_cast<uint8_t>(high), static_cast<uint8_t>(low));
-        }
-    }
-    return pairs;
-}
-const std::array<uint8_t, 65536> kFieldPairs = MakeFieldPairs();
-
 // The characters of one record after its ':' (length, offset, type, data, checksum).
 constexpr size_t kLongestIntelHexRecord = 2 * (1 + 2 + 1 + 255 + 1);
 
@@ -154,7 +50,7 @@ struct BlockFields {
     const uint8_t* next;
 
     uint8_t Byte() {
-        const uint8_t value = kFieldPairs[next[0] | next[1] << 8];
+        const uint8_t value = FieldByteAt(next);
         next += 2;
         return value;
     }
@@ -163,18 +59,9 @@ struct BlockFields {
     // Decodes the next 32 characters into 16 bytes when all of them are hexadecimal digits;
     // false, with nothing read, when any is not.
     bool SixteenBytes(uint8_t* into) {
-        Sixteen characters[2];
-        std::memcpy(characters, next, sizeof characters);
-        bool allDigits = true;
-        const Sixteen first = DigitValues(characters[0], allDigits);
-        const Sixteen second = DigitValues(characters[1], allDigits);
-        if (!allDigits) {
+        if (!DecodeSixteen(next, into)) {
             return false;
         }
-        const Sixteen high = __builtin_shufflevector(first, second, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
-        const Sixteen low = __builtin_shufflevector(first, second, 1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31);
-        const Sixteen bytes = (high << 4) | low;
-        std::memcpy(into, &bytes, sizeof bytes);
         next += 32;
         return true;
     }
@@ -253,7 +140,7 @@ bool ReadIntelHexRecord(Fields& fields, IntelHexReading& reading) {
 }  // namespace
 
 uint8_t HexValue(int character) {
-    return character >= 0 && character < 256 ? kHexValues[static_cast<unsigned>(character)] : 255;
+    return character >= 0 && character < 256 ? kDigitValues[static_cast<unsigned>(character)] : 255;
 }
 
 uint8_t HexDigit(unsigned value) {
@@ -410,7 +297,7 @@ uint32_t RecordFile::WriteIntelHex(const uint8_t* data, uint32_t capacity) {
         out = PutByte(out, offset & 0xFF);
         out = PutText(out, "00");
         out = length == kIntelHexRecordBytes ? PutFullRecordData<kIntelHexRecordBytes>(out, data + address, sum)
-                                             : PutDataBytes(out, data + address, length, sum);
+                                             : PutBytes(out, data + address, length, sum);
         out = PutByte(out, (0u - sum) & 0xFF);
         out = PutLineEnd(out);
         CommitOutput(out);
@@ -505,7 +392,7 @@ uint32_t RecordFile::WriteSRecord(const uint8_t* data, uint32_t capacity) {
             out = PutByte(out, value);
         }
         out = length == kSRecordBytes ? PutFullRecordData<kSRecordBytes>(out, data + address, sum)
-                                      : PutDataBytes(out, data + address, length, sum);
+                                      : PutBytes(out, data + address, length, sum);
         out = PutByte(out, ~sum & 0xFF);
         out = PutLineEnd(out);
         CommitOutput(out);
