@@ -3,7 +3,7 @@
 # against objcopy and srec_cat doing the same, side by side in one run. Each conversion is timed
 # twice: writing a new output file, and replacing the file the run before wrote (which costs
 # more on file systems such as ext4, which write out a file renamed over another at once).
-# Usage: bench/convert_vs_peers.sh [BUILD_DIR] [RUNS]
+# Usage: [TMPDIR=FOLDER] bench/convert_vs_peers.sh [BUILD_DIR] [RUNS]   (the files live in TMPDIR)
 set -euo pipefail
 build=${1:-build}
 runs=${2:-5}

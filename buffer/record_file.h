@@ -31,7 +31,7 @@ public:
     // The size of the read and the write block: large enough to keep system calls rare and let
     // the system keep a file's data in large pieces, small enough that any file is read in
     // bounded memory.
-    static constexpr size_t kBlockSize = 2 * 1024 * 1024;
+    static constexpr size_t kBlockSize = 256 * 1024;
 
     enum class CreateMode { ReplaceExisting, MustBeNew };
     // OnDisk: closing a written file waits until its data is on the disk. InCache: closing
