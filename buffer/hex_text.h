@@ -8,21 +8,46 @@
 
 namespace hex_text {
 
-// Hexadecimal digits (either case) give 0-15; every other character its own code.
-extern const std::array<uint8_t, 256> kFieldValues;
-// Hexadecimal digits (either case) give 0-15; every other character 255.
-extern const std::array<uint8_t, 256> kDigitValues;
 inline constexpr char kDigits[] = "0123456789ABCDEF";
-// FieldByte of every pair of characters, indexed by first + 256 x second.
-extern const std::array<uint8_t, 65536> kFieldPairs;
+
+// Hexadecimal digits (either case) give 0-15; every other character its own code or 255.
+constexpr std::array<uint8_t, 256> MakeDigitValues(bool othersKeepTheirCode) {
+    std::array<uint8_t, 256> values{};
+    for (unsigned c = 0; c < 256; ++c) {
+        values[c] = othersKeepTheirCode ? static_cast<uint8_t>(c) : 255;
+    }
+    for (unsigned d = 0; d < 10; ++d) {
+        values['0' + d] = static_cast<uint8_t>(d);
+    }
+    for (unsigned d = 0; d < 6; ++d) {
+        values['A' + d] = static_cast<uint8_t>(10 + d);
+        values['a' + d] = static_cast<uint8_t>(10 + d);
+    }
+    return values;
+}
+// Intel Hex fields keep the code of a non-digit (the record checksum is the only check).
+inline constexpr std::array<uint8_t, 256> kFieldValues = MakeDigitValues(true);
+inline constexpr std::array<uint8_t, 256> kDigitValues = MakeDigitValues(false);
+
 // The two digits of every byte value, "00" to "FF".
-extern const std::array<std::array<char, 2>, 256> kBytePairs;
+constexpr std::array<std::array<char, 2>, 256> MakeBytePairs() {
+    std::array<std::array<char, 2>, 256> pairs{};
+    for (unsigned value = 0; value < 256; ++value) {
+        pairs[value] = {kDigits[value >> 4], kDigits[value & 15]};
+    }
+    return pairs;
+}
+inline constexpr std::array<std::array<char, 2>, 256> kBytePairs = MakeBytePairs();
 
 // One Intel Hex field byte from two characters: ((c1 x 16) OR (c2 AND 15)) AND 255, where a
 // character that is not a digit counts with its own code.
-inline uint8_t FieldByte(uint8_t high, uint8_t low) {
+constexpr uint8_t FieldByte(uint8_t high, uint8_t low) {
     return static_cast<uint8_t>((kFieldValues[high] << 4) | (kFieldValues[low] & 15));
 }
+
+// FieldByte of every pair of characters, indexed by first + 256 x second (built in hex_text.cpp:
+// some compilers cannot build a table this size at compile time).
+extern const std::array<uint8_t, 65536> kFieldPairs;
 
 // FieldByte of the two characters at `characters`, by one look-up.
 inline uint8_t FieldByteAt(const uint8_t* characters) {

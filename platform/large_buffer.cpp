@@ -27,7 +27,7 @@ uint8_t* Allocate(size_t size) {
 
 }  // namespace
 
-LargeBuffer::LargeBuffer(size_t size) : bytes_(Allocate(size)), size_(size) {
+LargeBuffer::LargeBuffer(size_t size) : bytes_(Allocate(size)) {
     if (!bytes_) {
         throw std::bad_alloc();
     }

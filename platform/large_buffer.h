@@ -14,14 +14,12 @@ public:
     explicit LargeBuffer(size_t size);
 
     uint8_t* data() const { return bytes_.get(); }
-    size_t size() const { return size_; }
 
 private:
     struct Release {
         void operator()(uint8_t* bytes) const;
     };
     std::unique_ptr<uint8_t[], Release> bytes_;
-    size_t size_;
 };
 
 }  // namespace platform

@@ -25,11 +25,7 @@ TEST(IntelHexWrite, SixteenBytesGiveOneLineAndTheLowerCaseEndRecord) {
 // Full records are formatted many bytes at a time: every byte value in every place of a record
 // must still come out as two upper-case digits, with the right checksum.
 TEST(IntelHexWrite, EveryByteValueInEveryPlaceOfARecordGivesItsTwoDigits) {
-    std::vector<uint8_t> bytes(4096);
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const size_t record = i / 16;
-        bytes[i] = static_cast<uint8_t>(16 * record + 17 * (record / 16) + i % 16);
-    }
+    const auto bytes = EveryValueInEveryPlace(16);
     const auto lines = Lines(WriteText(bytes, Format::IntelHex));
     ASSERT_EQ(lines.size(), 256u + 1);
     for (unsigned record = 0; record < 256; ++record) {

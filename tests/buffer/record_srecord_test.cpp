@@ -31,11 +31,7 @@ TEST(SRecordWrite, ThirtyTwoByteS3RecordsAndTheEndRecordWithoutLineEnd) {
 // Full records are formatted many bytes at a time: every byte value in every place of a record
 // must still come out as two upper-case digits, with the right checksum.
 TEST(SRecordWrite, EveryByteValueInEveryPlaceOfARecordGivesItsTwoDigits) {
-    std::vector<uint8_t> bytes(8192);
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const size_t record = i / 32;
-        bytes[i] = static_cast<uint8_t>(32 * record + 33 * (record / 8) + i % 32);
-    }
+    const auto bytes = EveryValueInEveryPlace(32);
     const auto lines = Lines(WriteText(bytes, Format::SRecord));
     ASSERT_EQ(lines.size(), 256u + 1);
     for (unsigned record = 0; record < 256; ++record) {

@@ -130,6 +130,16 @@ inline std::vector<uint8_t> Sequence(size_t size) {
     return bytes;
 }
 
+// 256 records of `recordBytes` bytes in which every byte value stands once in every place of a
+// record: (record + place) mod 256.
+inline std::vector<uint8_t> EveryValueInEveryPlace(size_t recordBytes) {
+    std::vector<uint8_t> bytes(256 * recordBytes);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<uint8_t>(i / recordBytes + i % recordBytes);
+    }
+    return bytes;
+}
+
 inline std::string HexByte(unsigned value) {
     static const char digits[] = "0123456789ABCDEF";
     return {digits[(value >> 4) & 15], digits[value & 15]};
