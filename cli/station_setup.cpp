@@ -64,8 +64,7 @@ bool Station::Open(std::string& error) {
 bool Station::TellDriverThePort(std::string& error) {
     hardwarePortChosen = true;
     programmer->CloseDriver();
-    programmer->OpenDriver();
-    if (!programmer->lastResult) {
+    if (!programmer->OpenDriver()) {
         error = "the port driver cannot use the parallel port at " + PortName(choice.portBase) + ": " +
                 driver::PortDriverError(port_driver::kDeviceName);
         return false;

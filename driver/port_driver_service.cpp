@@ -25,6 +25,16 @@ constexpr uint32_t kFieldSize = 4;
 const char* const kBaseStoreSection = "Port Driver";
 const char* const kBaseStoreKey = "Port Base";
 
+// The supplies the socket has: 5.0 V and 3.3 V.
+bool IsSupplyCode(int16_t code) {
+    return code == 50 || code == 33;
+}
+
+// Words of 32, 64 or 128 bits are all the catalogue has.
+bool IsWordSize(uint32_t bits) {
+    return bits == 32 || bits == 64 || bits == 128;
+}
+
 std::string PortText(uint16_t base) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%X", base);
@@ -181,6 +191,7 @@ uint32_t PortDriverService::WriteRegister(const Request& request) {
 
 uint32_t PortDriverService::AddressClocks(const Request& request) {
     PacketHeader header;
+    // Every power mode and supply has its clock pattern (or none), as in direct mode.
     if (!TakeHeader(request, kHeaderSize, header) || header.argument > kMaxAddressClocks) {
         return 0;
     }
@@ -192,7 +203,9 @@ uint32_t PortDriverService::AddressClocks(const Request& request) {
 
 uint32_t PortDriverService::ReadOption(const Request& request) {
     PacketHeader header;
-    if (!TakeHeader(request, kHeaderSize, header) || header.argument > kMaxAddressClocks) {
+    // Option bits are read in programming mode only.
+    if (!TakeHeader(request, kHeaderSize, header) || header.argument > kMaxAddressClocks ||
+        header.powerMode != 3 || !IsSupplyCode(header.readSupply)) {
         return 0;
     }
     PortSignals signals(*port, portBase);
@@ -202,7 +215,9 @@ uint32_t PortDriverService::ReadOption(const Request& request) {
 
 uint32_t PortDriverService::ReadIdentifier(const Request& request) {
     PacketHeader header;
-    if (!TakeHeader(request, kHeaderSize, header) || header.argument > kMaxAddressClocks) {
+    // The identifier is read in programming mode, and the request always says 5.0 V for reading.
+    if (!TakeHeader(request, kHeaderSize, header) || header.argument > kMaxAddressClocks ||
+        header.powerMode != 3 || header.readSupply != 50) {
         return 0;
     }
     PortSignals signals(*port, portBase);
@@ -216,7 +231,11 @@ uint32_t PortDriverService::ReadIdentifier(const Request& request) {
     return kFieldSize;
 }
 
-bool PortDriverService::ArrayWordBytes(int16_t powerMode, uint32_t& wordBytes) const {
+bool PortDriverService::ArrayWordBytes(const PacketHeader& header, uint32_t& wordBytes) const {
+    if (!IsSupplyCode(header.readSupply)) {
+        return false;
+    }
+    const int16_t powerMode = header.powerMode;
     if (powerMode == 2) {
         wordBytes = 0;
         return true;
@@ -229,7 +248,7 @@ uint32_t PortDriverService::BlankCheck(const Request& request) {
     PacketHeader header;
     uint32_t wordBytes = 0;
     if (!TakeHeader(request, kHeaderSize, header) || header.argument == 0 ||
-        !ArrayWordBytes(header.powerMode, wordBytes)) {
+        !ArrayWordBytes(header, wordBytes)) {
         return 0;
     }
     PortSignals signals(*port, portBase);
@@ -242,7 +261,7 @@ uint32_t PortDriverService::ReadArray(const Request& request) {
     PacketHeader header;
     uint32_t wordBytes = 0;
     if (!TakeHeader(request, kHeaderSize, header) || header.argument == 0 ||
-        request.outSize < header.argument || !ArrayWordBytes(header.powerMode, wordBytes)) {
+        request.outSize < header.argument || !ArrayWordBytes(header, wordBytes)) {
         return 0;
     }
     PortSignals signals(*port, portBase);
@@ -255,7 +274,7 @@ uint32_t PortDriverService::VerifyArray(const Request& request) {
     uint32_t wordBytes = 0;
     if (!TakeHeader(request, kHeaderSize, header) || header.argument == 0 ||
         request.inSize - kHeaderSize < header.argument ||
-        !ArrayWordBytes(header.powerMode, wordBytes)) {
+        !ArrayWordBytes(header, wordBytes)) {
         return 0;
     }
     PortSignals signals(*port, portBase);
@@ -272,7 +291,9 @@ uint32_t PortDriverService::ProgramArray(const Request& request) {
     }
     const uint8_t wordSize = request.in[kWordSizeOffset];
     const uint8_t idCode = request.in[kIdCodeOffset];
-    if (wordSize == 0 || wordSize % 8 != 0 ||
+    // Words are programmed in programming mode only.
+    if (header.powerMode != 3 || !IsSupplyCode(header.readSupply) || !IsWordSize(wordSize) ||
+        (IsExtendedDeviceCode(idCode) && ExtendedWordSize(idCode) != wordSize) ||
         request.inSize - kProgramHeaderSize < uint64_t{header.argument} * (wordSize / 8u)) {
         return 0;
     }

@@ -55,8 +55,9 @@ private:
     uint32_t ProgramArray(const Request& request);
 
     // The bytes of a word when the header's power mode streams words; 0 when it streams bits.
-    // False when the header asks for neither, or for words of a part the driver does not know.
-    bool ArrayWordBytes(int16_t powerMode, uint32_t& wordBytes) const;
+    // False when the header asks for neither, names no supply the socket has, or asks for
+    // words of a part the driver does not know.
+    bool ArrayWordBytes(const PacketHeader& header, uint32_t& wordBytes) const;
 
     PortOpener opener;
     std::string baseStorePath;

@@ -140,8 +140,12 @@ bool SettleOptionBit(Programmer& programmer, const OptionBit& bit, uint32_t opti
         return ProgramOptionBit(programmer, bit);
     }
     if (asked) {
-        programmer.failureText = bit.notExtendedText;
-        return false;
+        // Nothing was programmed; only a field that still says unprogrammed is a failure.
+        if (programmer.*bit.field == 1) {
+            programmer.failureText = bit.notExtendedText;
+            return false;
+        }
+        return true;
     }
     if (partHasBit && programmer.*bit.field == 0) {
         programmer.failureText = bit.alreadyProgrammedText;

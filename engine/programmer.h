@@ -63,7 +63,7 @@ public:
     bool driverOpened = false;
     std::vector<uint8_t> requestBuffer;
     uint32_t bytesReturned = 0;
-    bool lastResult = false;
+    bool lastResult = true;   // no request has failed yet
 
     // --- engine/: state, catalogue and buffer allocation
     bool ResizeBuffer(uint32_t byteCount);
@@ -71,7 +71,8 @@ public:
     bool IsDirectMode() const { return platformValue == platform::kDirectPortFamily; }
 
     // --- link/: port driver interface
-    void OpenDriver();
+    // True when the driver opened (and, on a re-open, took the port base).
+    bool OpenDriver();
     void CloseDriver();
     uint32_t GetDriverVersion();
     // Fills the common command header in the request buffer.

@@ -52,7 +52,7 @@ bool VerifyByDriver(Programmer& programmer, uint16_t& progress, const ArrayImage
             progress = 100;
         } else if (sent) {
             programmer.failureText =
-                Format("Margin Verify got no answer from the port driver at byte location %X", offset);
+                Format("Margin Verify got no answer from the port driver at byte location %x ", offset);
             return false;
         }
         remaining -= chunk;
@@ -69,6 +69,7 @@ bool VerifyWords(Programmer& programmer, uint16_t& progress, const ArrayImage& i
     const uint8_t s = SupplySelect(device.programSupply);
     const uint16_t data = programmer.portBase;
     const uint16_t status = programmer.portBase + 1;
+    bool matched = true;
     for (uint32_t pos = 0; pos < length; pos += wordBytes) {
         programmer.WritePort(data, 0xC8 + s);
         for (uint32_t b = 0; b < wordBytes; ++b) {
@@ -82,8 +83,10 @@ bool VerifyWords(Programmer& programmer, uint16_t& progress, const ArrayImage& i
             }
             if (value != image[pos + b]) {
                 programmer.failureText = Format("Failed Margin Verify at byte location %x ", pos + b);
-                programmer.WritePort(data, 0xD9 + s);
-                return false;
+                matched = false;
+                // The rest of this pass runs once more at the end, then the loop ends.
+                pos = length;
+                break;
             }
         }
         programmer.WritePort(data, 0xD9 + s);
@@ -93,7 +96,7 @@ bool VerifyWords(Programmer& programmer, uint16_t& progress, const ArrayImage& i
             ShowProgress(pos, length, "Part Verify");
         }
     }
-    return true;
+    return matched;
 }
 
 // Other parts, in read mode: each address clock brings the next bit. After the last bit the

@@ -13,21 +13,23 @@ constexpr uint32_t kVersionNotOpen = 126;
 constexpr uint32_t kVersionNoAnswer = 127;
 }  // namespace
 
-void Programmer::OpenDriver() {
+bool Programmer::OpenDriver() {
     driverHandle = platform::OpenDevice(kDeviceName);
     if (driverHandle == platform::kNoDevice) {
         ShowWarning(
             "Device driver not installed or not operating properly. Please verify device 'Kvaldev' "
             "is installed and started in the Control Panel -- Devices applet",
             "Kvaldev Device Error");
-        return;
+        return false;
     }
+    bool baseTaken = true;
     if (driverOpened) {
         // Only a re-open tells the driver the port base; the first open of a run sends none.
         Put32(requestBuffer.data(), portBase);
-        SendRequest(kSetPortBase, 4, kSmallOutputSize);
+        baseTaken = SendRequest(kSetPortBase, 4, kSmallOutputSize);
     }
     driverOpened = true;
+    return baseTaken;
 }
 
 void Programmer::CloseDriver() {

@@ -1,5 +1,6 @@
 #include "sim/simulated_programmer.h"
 
+#include "sim/hardware_timing.h"
 #include "sim/prom_socket_model.h"
 
 namespace sim {
@@ -10,6 +11,17 @@ constexpr uint64_t kNever = UINT64_MAX;
 constexpr uint8_t kStatusDataOut = 0x10;
 constexpr uint8_t kStatusPulseIdle = 0x80;
 constexpr uint8_t kNothingThere = 0xFF;   // undriven inputs read high
+
+// Control values under which the micro controller answers a pulse request: 0 and 2 time a
+// gated array pulse, 3 and 7 an option pulse, 5 a single programmer-timed pulse.
+bool AnswersPulseUnder(uint8_t control) {
+    return control == 0 || control == 2 || control == 3 || control == 5 || control == 7;
+}
+
+// A gated pulse programs only while the programming level is held low.
+bool GatedPulse(uint8_t control) {
+    return control == 0 || control == 2;
+}
 
 }  // namespace
 
@@ -29,7 +41,10 @@ struct SimulatedProgrammer::State {
         return now;
     }
     void HandleDueEvents(uint64_t now);
+    void EndPulse(uint64_t now);
     void RequestPulse(uint64_t now);
+    void WatchPulse(uint8_t before, uint8_t after, uint64_t now);
+    uint8_t LoopBack(uint64_t now) const;
     uint8_t Status(uint64_t now) const;
 
     VirtualClock& clock;
@@ -39,11 +54,21 @@ struct SimulatedProgrammer::State {
     uint8_t control = 0;
     ProgrammerFault fault = ProgrammerFault::None;
 
-    // The pulse answer reads low from pulseStart until pulseEnd (both 0: no pulse yet).
-    // The pulse acts on the part at pulseDueAt, its start, once.
+    // Loop-back: wakes after data bit 4 rises, follows data bit 1 after a delay.
+    uint64_t shiftRoseAt = 0;
+    uint64_t serialInChangedAt = 0;
+    bool serialInBefore = false;
+
+    // The running pulse: the answer reads low from pulseStart until pulseEnd. It acts on the
+    // part when it ends, with the lines and control of its request, if nothing disturbed it.
+    bool pulsePending = false;
     uint64_t pulseStart = 0;
     uint64_t pulseEnd = 0;
-    uint64_t pulseDueAt = kNever;
+    uint64_t pulseDueAt = kNever;   // pulseEnd while a pulse is pending
+    uint8_t pulseLines = 0;
+    uint8_t pulseControl = 0;
+    bool pulseDisturbed = false;
+    uint64_t pulseReleasedAt = kNever;
 
     uint64_t removalAtAccess = kNever;
 
@@ -51,21 +76,49 @@ struct SimulatedProgrammer::State {
     std::vector<RegisterWrite> log;
     uint64_t pulsesGiven = 0;
     uint64_t pulseRequests = 0;
+    RefusedPulses refused;
     uint64_t accesses = 0;
 };
 
 void SimulatedProgrammer::State::HandleDueEvents(uint64_t now) {
-    // A pulse acts when it starts, on the lines as they stood then: nothing has changed them
-    // since the last access.
     if (now >= pulseDueAt) {
-        pulseDueAt = kNever;
-        if (socket.ApplyPulse()) {
-            ++pulsesGiven;
-        }
+        EndPulse(now);
     }
     if (accesses >= removalAtAccess) {
         removalAtAccess = kNever;
         socket.Remove();
+    }
+}
+
+void SimulatedProgrammer::State::EndPulse(uint64_t now) {
+    pulsePending = false;
+    pulseDueAt = kNever;
+    if (!socket.TakesPulses(now)) {
+        return;   // no part in programming mode: nothing to program, nothing to refuse
+    }
+    if (pulseDisturbed) {
+        ++refused.disturbed;
+        return;
+    }
+    if (GatedPulse(pulseControl) && pulseReleasedAt - pulseStart < timing::kGatedPulseHold) {
+        ++refused.releasedEarly;
+        return;
+    }
+    switch (socket.ApplyPulse(pulseLines, pulseControl, now)) {
+    case PulseEffect::NoTarget:
+        break;
+    case PulseEffect::Acted:
+        ++pulsesGiven;
+        break;
+    case PulseEffect::OverVoltage:
+        ++refused.overVoltage;
+        break;
+    case PulseEffect::UnderVoltage:
+        ++refused.underVoltage;
+        break;
+    case PulseEffect::WrongProfile:
+        ++refused.wrongProfile;
+        break;
     }
 }
 
@@ -74,12 +127,49 @@ void SimulatedProgrammer::State::RequestPulse(uint64_t now) {
     if (fault == ProgrammerFault::Absent || fault == ProgrammerFault::NoPulseAnswer) {
         return;
     }
-    if (now < pulseEnd) {
+    if (pulsePending) {
         return;   // the micro controller is still busy with the last pulse
     }
+    if (!AnswersPulseUnder(control)) {
+        return;
+    }
+    pulsePending = true;
     pulseStart = now + kPulseStartDelayMicroseconds;
     pulseEnd = fault == ProgrammerFault::EndlessPulse ? kNever : pulseStart + kPulseWidthMicroseconds;
-    pulseDueAt = pulseStart;
+    pulseDueAt = pulseEnd;
+    pulseLines = data;
+    pulseControl = control;
+    pulseDisturbed = false;
+    pulseReleasedAt = kNever;
+}
+
+// While a pulse runs only the programming level may move, and only upwards (its release).
+void SimulatedProgrammer::State::WatchPulse(uint8_t before, uint8_t after, uint64_t now) {
+    if (!pulsePending) {
+        return;
+    }
+    if ((before ^ after) & ~line::kProgramLevel) {
+        pulseDisturbed = true;
+    }
+    if ((after & ~before & line::kProgramLevel) && pulseReleasedAt == kNever) {
+        pulseReleasedAt = now;
+        if (now < pulseStart) {
+            // Withdrawn before it began: the micro controller drops the request.
+            pulsePending = false;
+            pulseStart = 0;
+            pulseEnd = 0;
+            pulseDueAt = kNever;
+        }
+    }
+}
+
+uint8_t SimulatedProgrammer::State::LoopBack(uint64_t now) const {
+    if (fault == ProgrammerFault::FlatBattery || now - shiftRoseAt < timing::kLoopBackWake) {
+        return 0;
+    }
+    const bool serialIn = now - serialInChangedAt < timing::kLoopBackFollow ? serialInBefore
+                                                                             : (data & line::kSerialIn) != 0;
+    return serialIn ? 0 : kStatusDataOut;
 }
 
 uint8_t SimulatedProgrammer::State::Status(uint64_t now) const {
@@ -90,14 +180,11 @@ uint8_t SimulatedProgrammer::State::Status(uint64_t now) const {
     if (now < pulseStart || now >= pulseEnd) {
         status |= kStatusPulseIdle;
     }
-    status |= socket.Outputs();
+    status |= socket.Outputs(now);
     if (data & line::kShift) {
         // The loop-back answers whatever the part does, so a part held in reset cannot
         // spoil the presence check.
-        status &= static_cast<uint8_t>(~kStatusDataOut);
-        if (fault != ProgrammerFault::FlatBattery && !(data & line::kSerialIn)) {
-            status |= kStatusDataOut;
-        }
+        status = static_cast<uint8_t>((status & ~kStatusDataOut) | LoopBack(now));
     }
     return status;
 }
@@ -119,16 +206,31 @@ void SimulatedProgrammer::Write(uint16_t address, uint8_t value) {
     }
     if (offset == 0) {
         const uint8_t before = s.data;
-        s.data = value;
         if (before == value) {
             return;
         }
+        s.data = value;
+        if (value & ~before & line::kShift) {
+            s.shiftRoseAt = now;
+        }
+        if ((before ^ value) & line::kSerialIn) {
+            s.serialInChangedAt = now;
+            s.serialInBefore = (before & line::kSerialIn) != 0;
+        }
+        s.WatchPulse(before, value, now);
         if (before & ~value & line::kProgramLevel) {
             s.RequestPulse(now);
         }
-        s.socket.OnDataLines(before, value);
+        s.socket.OnLines(s.data, s.control, now);
     } else if (offset == 2) {
+        if (s.control == value) {
+            return;
+        }
+        if (s.pulsePending) {
+            s.pulseDisturbed = true;
+        }
         s.control = value;
+        s.socket.OnLines(s.data, s.control, now);
     }
 }
 
@@ -150,7 +252,7 @@ uint8_t SimulatedProgrammer::Read(uint16_t address) {
 }
 
 void SimulatedProgrammer::InsertPart(const SimulatedProm& part) {
-    state->socket.Insert(part, state->data);
+    state->socket.Insert(part, state->clock.NowMicroseconds());
 }
 
 void SimulatedProgrammer::InsertBlankPart(const PromDevice& type) {
@@ -181,8 +283,9 @@ SimulatedProm* SimulatedProgrammer::Part() {
 void SimulatedProgrammer::SetFault(ProgrammerFault fault) {
     State& s = *state;
     s.fault = fault;
-    if (fault != ProgrammerFault::EndlessPulse && s.pulseEnd == kNever) {
+    if (fault != ProgrammerFault::EndlessPulse && s.pulsePending && s.pulseEnd == kNever) {
         s.pulseEnd = s.pulseStart + kPulseWidthMicroseconds;   // the stuck pulse lets go
+        s.pulseDueAt = s.pulseEnd;
     }
 }
 
@@ -204,6 +307,10 @@ const std::vector<int>& SimulatedProgrammer::PowerModeHistory() const {
 
 uint64_t SimulatedProgrammer::PulsesGiven() const {
     return state->pulsesGiven;
+}
+
+const RefusedPulses& SimulatedProgrammer::Refused() const {
+    return state->refused;
 }
 
 uint64_t SimulatedProgrammer::PulseRequests() const {

@@ -34,8 +34,18 @@ struct SimulatedProm {
     std::vector<uint32_t> deadBits;             // array bit indexes that never program
 };
 
+// Pulses that reached a part in programming mode and programmed nothing, by cause.
+struct RefusedPulses {
+    uint64_t overVoltage = 0;    // 5 V selected where the part programs at 3.3 V
+    uint64_t underVoltage = 0;   // 3.3 V selected where the part programs at 5 V
+    uint64_t wrongProfile = 0;   // the control register did not select the part's pulse
+    uint64_t disturbed = 0;      // a line or the control register changed before the pulse ended
+    uint64_t releasedEarly = 0;  // an array pulse whose programming level was not held long enough
+};
+
 // The programmer box on the parallel port with a PROM socket, simulated at register level.
-// Strict: a sequence the hardware would not accept gives wrong data or no answer.
+// Strict: a sequence the hardware would not accept gives wrong data or no answer (the rules
+// are listed in README.md).
 class SimulatedProgrammer final : public platform::RegisterPort {
 public:
     // The micro controller answers a pulse request (a fall of data bit 7) after this delay
@@ -72,7 +82,8 @@ public:
     // 1 off, 2 read, 3 programming, appended on change. The socket's own modes: a programming
     // power-up shows as 2, 1, 3 because it first powers up in read mode.
     const std::vector<int>& PowerModeHistory() const;
-    uint64_t PulsesGiven() const;          // pulses that acted on a powered part in programming mode
+    uint64_t PulsesGiven() const;          // pulses that acted on a settled part in programming mode
+    const RefusedPulses& Refused() const;  // pulses that reached the part and programmed nothing
     uint64_t PulseRequests() const;        // every falling edge of data bit 7
     uint64_t RegisterAccesses() const;
 

@@ -98,6 +98,34 @@ TEST(PortDriverRequests, UnknownCodesShortInputsAndSmallOutputsFailWithNoBytes) 
     EXPECT_TRUE(driver.port.log.empty());
 }
 
+TEST(PortDriverRequests, FieldsThatNoPartCouldAskForAreRefusedBeforeThePortIsTouched) {
+    DriverHarness driver;
+    std::vector<uint8_t> wrongPowerMode = ProgramPacket(1, 50, 0, 32, 0xFF, std::vector<uint8_t>(4, 0));
+    wrongPowerMode[6] = 2;
+    struct Case {
+        const char* what;
+        uint32_t code;
+        std::vector<uint8_t> packet;
+    };
+    const Case cases[] = {
+        {"identifier read in read mode", kIdentifierRead, CommandPacket(0x808, 50, 2, 0, 1)},
+        {"identifier read at a 3.3 V read supply", kIdentifierRead, CommandPacket(0x808, 33, 3, 0, 1)},
+        {"option read in read mode", kOptionBitRead, CommandPacket(0x800, 50, 2, 0, 1)},
+        {"option read at no supply", kOptionBitRead, CommandPacket(0x800, 0, 3, 0, 1)},
+        {"blank check at no supply", kBlankCheck, CommandPacket(8, 0, 2, 0, 1)},
+        {"read in power-off mode", kReadChunk, CommandPacket(8, 50, 1, 0, 1)},
+        {"program chunk in read mode", kProgramChunk, wrongPowerMode},
+        {"program chunk of 48-bit words", kProgramChunk, ProgramPacket(1, 50, 0, 48, 0xFF, std::vector<uint8_t>(6, 0))},
+        {"extended part with another word size", kProgramChunk,
+         ProgramPacket(1, 33, 4, 64, 0x7C, std::vector<uint8_t>(8, 0))},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(driver.Send(c.code, c.packet, kSmallOutputSize)) << c.what;
+        EXPECT_EQ(driver.returned, 0u) << c.what;
+    }
+    EXPECT_TRUE(driver.port.log.empty());
+}
+
 TEST(PortDriverRequests, SetPortBaseReopensThePortForTheNewBase) {
     DriverHarness driver;
     EXPECT_EQ(driver.openedBases, (std::vector<uint16_t>{driver::kDefaultPortBase}));

@@ -195,10 +195,13 @@ TEST_P(OptionBitsOnStation, ExpressAndBusyOnAPartWithoutThem) {
     EXPECT_EQ(programmer.failureText, "Device programmed. Busy Pin Pulldown programming failed");
     EXPECT_EQ(station.programmer.PulsesGiven(), 0u);
 
-    // Settings an earlier extended part left behind do not count for a part without the bits.
+    // Settings an earlier extended part left behind do not count for a part without the bits;
+    // asked for anyway, the field decides.
     programmer.expressOutput = 0;
     programmer.busyPin = 0;
     EXPECT_EQ(programmer.ProgramDevice(&progress, 0, 0, 0), 0) << programmer.failureText;
+    EXPECT_EQ(programmer.ProgramDevice(&progress, PROGRAM_EXPRESS_PARALLEL | PROGRAM_BUSY_PULLDOWN, 0, 0), 0)
+        << programmer.failureText;
 }
 
 TEST_P(OptionBitsOnStation, OptionPulseThatNeverEndsFailsTheCall) {

@@ -399,7 +399,7 @@ TEST_F(ProgramOverDriverTest, FailedRequestEndsTheChunks) {
     EXPECT_EQ(programmer.ProgramDevice(&progress, PROGRAM_ARRAY, 0, 0), 1);
     EXPECT_EQ(progress, 0);
     EXPECT_EQ(driver.Chunks(kProgramChunk).size(), 1u);
-    EXPECT_EQ(programmer.failureText, "Margin Verify got no answer from the port driver at byte location 0");
+    EXPECT_EQ(programmer.failureText, "Margin Verify got no answer from the port driver at byte location 0 ");
 }
 
 TEST(ProgramWithoutDriverTest, NothingIsSentAndProgressStaysZero) {

@@ -10,6 +10,7 @@
 
 #include "engine/programmer.h"
 #include "engine/status_line.h"
+#include "link/operator_notice.h"
 #include "link/port_driver_protocol.h"
 #include "platform/platform_value.h"
 #include "recording_port.h"
@@ -356,6 +357,24 @@ TEST_F(DriverReadTest, ClosedDriverReadsNothingButStillSetsTheStateText) {
     EXPECT_TRUE(driver.requests.empty());
     EXPECT_EQ(programmer.buffer[0], 0xFF);
     EXPECT_EQ(programmer.bufferStateText, "Buffer State: XC1765D contents");
+}
+
+// A driver that never opened skips every request, but the chunk loops still run their steps.
+TEST(ReadAndProgramWithoutDriver, ChunkLoopsStillStepThroughEveryChunk) {
+    VirtualTime time;
+    SetWarningHook([](const std::string&, const std::string&) {});
+    Programmer programmer(platform::kDriverFamilyVersion);
+    SetWarningHook({});
+    StatusRecorder status;
+    programmer.currentDevice = programmer.FindByName("XC1765D");
+    ASSERT_TRUE(programmer.ResizeBuffer(8192));
+
+    programmer.ReadPart();
+    EXPECT_EQ(status.Progress("Part Read"), ExpectedProgress("Part Read", Steps(256, 256, 8193), 8192));
+    uint16_t progress = 0;
+    EXPECT_EQ(programmer.ProgramDevice(&progress, PROGRAM_ARRAY, 0, 0), 0);
+    EXPECT_EQ(progress, 0);
+    EXPECT_EQ(status.Progress("Programming"), ExpectedProgress("Programming", Steps(256, 256, 8193), 8192));
 }
 
 // --- Against the simulated programmer, both modes ------------------------------------------

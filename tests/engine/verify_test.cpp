@@ -74,6 +74,8 @@ TEST_P(VerifyOnStation, WordPathNamesTheFirstDifference) {
     EXPECT_EQ(programmer.VerifyDevice(&progress, programmer.buffer.get()), 1);
     EXPECT_EQ(programmer.failureText, Direct() ? "Failed Margin Verify at byte location 0 "
                                                : "Failed Margin Verify in the data word beginning at byte location 0 ");
+    // Direct mode ends the pass it failed in as if it were the last one.
+    EXPECT_EQ(progress, Direct() ? 100 : 0);
     programmer.buffer[0] ^= 0x01;
 
     programmer.buffer[0x1235] ^= 0x40;
@@ -187,7 +189,7 @@ TEST_F(VerifyOverDriverTest, UnansweredChunkFailsTheVerify) {
     driver.answerChunks = false;
     uint16_t progress = 0;
     EXPECT_EQ(programmer.VerifyDevice(&progress, programmer.buffer.get()), 1);
-    EXPECT_EQ(programmer.failureText, "Margin Verify got no answer from the port driver at byte location 0");
+    EXPECT_EQ(programmer.failureText, "Margin Verify got no answer from the port driver at byte location 0 ");
     EXPECT_EQ(driver.Chunks(kVerifyChunk).size(), 1u);
     EXPECT_EQ(progress, 0);
 }

@@ -28,13 +28,44 @@ TEST(ProgrammerBox, EveryRegisterAccessCostsOneMicrosecondAndOtherAddressesAreDe
 TEST(ProgrammerBox, LoopBackInvertsDataBitOneEvenWithAPartHeldInReset) {
     SimBench bench("XC1765D");
     bench.port.Data(0x5C);   // supply on, reset (active high) asserted, loop-back on
+    bench.port.DelayMs(100);
     EXPECT_TRUE(bench.port.Status() & 0x10);
     bench.port.Data(0x5E);
+    bench.port.DelayMs(10);
     EXPECT_FALSE(bench.port.Status() & 0x10);
     bench.port.Data(0x4C);   // loop-back off: the part in reset drives 1
     EXPECT_TRUE(bench.port.Status() & 0x10);
     bench.port.Data(0x4E);
     EXPECT_TRUE(bench.port.Status() & 0x10);
+}
+
+TEST(ProgrammerBox, LoopBackWakesAndFollowsOnlyAfterItsDelays) {
+    SimBench bench;
+    bench.port.Data(0x54);
+    bench.port.DelayMs(98);
+    EXPECT_FALSE(bench.port.Status() & 0x10) << "asleep";
+    bench.port.DelayMs(2);
+    EXPECT_TRUE(bench.port.Status() & 0x10);
+    bench.port.Data(0x56);
+    bench.port.DelayMs(8);
+    EXPECT_TRUE(bench.port.Status() & 0x10) << "still the old level";
+    bench.port.DelayMs(2);
+    EXPECT_FALSE(bench.port.Status() & 0x10);
+}
+
+TEST(ProgrammerBox, PulseAnswersOnlyUnderTheControlValuesOfTheSequences) {
+    for (uint8_t control = 0; control < 16; ++control) {
+        SimBench bench;
+        bench.port.Ctrl(control);
+        bench.port.Data(0xD4);
+        bench.port.Data(0x54);
+        int lowReads = 0;
+        for (int i = 0; i < 300; ++i) {
+            lowReads += (bench.port.Status() & 0x80) ? 0 : 1;
+        }
+        const bool used = control == 0 || control == 2 || control == 3 || control == 5 || control == 7;
+        EXPECT_EQ(lowReads > 0, used) << int(control);
+    }
 }
 
 TEST(ProgrammerBox, PulseStartsAfterTheDelayAndLastsItsWidth) {
@@ -150,21 +181,27 @@ TEST(ProgrammerBox, PowerModeHistoryFollowsTheSocket) {
     EXPECT_EQ(bench.programmer.PowerModeHistory(), (std::vector<int>{2, 1, 3, 1, 2, 1}));
 }
 
-TEST(ProgrammerBox, ProgrammingModeNeedsAClockUnderAHeldProgrammingLevel) {
+TEST(ProgrammingEntry, NeedsTwoTimedClocksUnderAHeldProgrammingLevel) {
+    // Powered 200 ms, off 50 ms under the level, clocks 10 ms apart, supply 10 ms later.
+    auto enter = [](SimBench& bench, uint32_t clockGapMs, uint8_t levelBetweenClocks) {
+        bench.port.PowerOff(50);
+        bench.port.Ctrl(0x01);
+        bench.port.Data(0xD8);
+        bench.port.DelayMs(200);
+        bench.port.Data(0x98);
+        bench.port.DelayMs(50);
+        bench.port.Data(0x99);
+        bench.port.DelayMs(clockGapMs);
+        bench.port.Data(levelBetweenClocks);
+        bench.port.Data(0x99);
+        bench.port.DelayMs(10);
+        bench.port.Data(0xD9);
+        return bench.programmer.PowerModeHistory().back();
+    };
     SimBench bench("XC1765D");
-    bench.port.Data(0x98);
-    bench.port.Data(0xD8);   // supply up without a clock: read mode
-    EXPECT_EQ(bench.programmer.PowerModeHistory().back(), 2);
-    bench.port.Data(0x98);
-    bench.port.Data(0x99);
-    bench.port.Data(0x19);   // the programming level drops before the supply comes up
-    bench.port.Data(0x99);
-    bench.port.Data(0xD9);
-    EXPECT_EQ(bench.programmer.PowerModeHistory().back(), 2);
-    bench.port.Data(0x98);
-    bench.port.Data(0x99);
-    bench.port.Data(0xD9);
-    EXPECT_EQ(bench.programmer.PowerModeHistory().back(), 3);
+    EXPECT_EQ(enter(bench, 10, 0x98), 3);
+    EXPECT_EQ(enter(bench, 0, 0x98), 2) << "second clock too soon";
+    EXPECT_EQ(enter(bench, 10, 0x18), 2) << "the level dropped under the off supply";
 }
 
 TEST(ProgrammerBox, PartInsertedIntoAPoweredSocketComesUpInReadMode) {

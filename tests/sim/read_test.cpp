@@ -66,13 +66,13 @@ TEST(SerialRead, ResetPolarityMustMatchTheProgrammedBit) {
     EXPECT_TRUE(ceoHigh);
 }
 
-TEST(SerialRead, WrongReadSupplyLevelGivesNothing) {
+TEST(SerialRead, WrongReadSupplyLevelGivesNoValidHigh) {
     const sim::SimulatedProm part = PartWithImage("XC1765L", 3);   // read at 3.3 V
     SimBench bench;
     bench.programmer.InsertPart(part);
     PromDevice asIfFiveVolt = part.type;
     asIfFiveVolt.readSupply = 50;
-    EXPECT_EQ(bench.port.ReadSerial(asIfFiveVolt, true), std::vector<uint8_t>(part.contents.size(), 0xFF));
+    EXPECT_EQ(bench.port.ReadSerial(asIfFiveVolt, true), std::vector<uint8_t>(part.contents.size(), 0x00));
 }
 
 TEST(SerialRead, PartRemovedMidReadGivesOnes) {

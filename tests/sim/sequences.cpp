@@ -12,10 +12,6 @@ namespace {
 // Long enough for any pulse of a working programmer, short enough to fail a stuck one fast.
 constexpr int kWaitBound = 100000;
 
-uint8_t Sel(int16_t supply) {
-    return SupplySelect(supply);
-}
-
 // Devices whose words are programmed without read-back.
 bool UsesVariantB(const PromDevice& device) {
     const int f = device.idCode & 0x0F;
@@ -29,33 +25,46 @@ bool TakesControlTwo(const PromDevice& device) {
 
 }  // namespace
 
+uint8_t PortSequences::S(int16_t supply) const {
+    return SupplySelect(supply) ^ (deviations.flipSupplySelect ? 4 : 0);
+}
+
 void PortSequences::DelayMs(uint32_t milliseconds) {
     clock.WaitUntilMicroseconds(clock.NowMicroseconds() + uint64_t(milliseconds) * 1000);
 }
 
 void PortSequences::PowerOff(int16_t supply) {
-    Data(0xC0 + Sel(supply));
+    Data(0xC0 + S(supply));
     DelayMs(10);
     Data(0x02);
     Ctrl(0x0B);
-    DelayMs(1000);
+    if (!deviations.skipDischargeWait) {
+        DelayMs(1000);
+    }
 }
 
 void PortSequences::PowerProgramming(int16_t supply) {
-    const uint8_t s = Sel(supply);
+    const uint8_t s = S(supply);
+    auto wait = [&](uint32_t ms) {
+        if (!deviations.skipProgrammingEntryWaits) {
+            DelayMs(ms);
+        }
+    };
     Data(0x18 + s);
-    Ctrl(0x01);
+    if (!deviations.skipPowerUpControl) {
+        Ctrl(0x01);
+    }
     Data(0xD8 + s);
-    DelayMs(200);
+    wait(200);
     Data(0x98 + s);
-    DelayMs(50);
+    wait(50);
     Data(0x99 + s);
-    DelayMs(10);
+    wait(10);
     Data(0x98 + s);
     Data(0x99 + s);
-    DelayMs(10);
+    wait(10);
     Data(0xD9 + s);
-    DelayMs(10);
+    wait(10);
     Data(0xD8 + s);
     Data(0xD9 + s);
     Data(0xD8 + s);
@@ -63,15 +72,21 @@ void PortSequences::PowerProgramming(int16_t supply) {
 
 void PortSequences::PowerRead(const PromDevice& device, bool resetHigh) {
     Data(resetHigh ? 0xDC : 0xD4);
-    Ctrl(0x01);
-    DelayMs(200);
+    if (!deviations.skipPowerUpControl) {
+        Ctrl(0x01);
+    }
+    if (!deviations.skipReadPowerUpWait) {
+        DelayMs(200);
+    }
     Data(device.readSupply == 50 ? 0xC0 : 0xE0);
-    DelayMs(1000);
+    if (!deviations.skipReadSettleWait) {
+        DelayMs(1000);
+    }
     ResetAddressCounter(device, resetHigh);
 }
 
 void PortSequences::ResetAddressCounter(const PromDevice& device, bool resetHigh) {
-    const uint8_t v = (device.readSupply == 50 ? 0xC0 : 0xE0) + Sel(device.programSupply);
+    const uint8_t v = (device.readSupply == 50 ? 0xC0 : 0xE0) + S(device.programSupply);
     if (resetHigh) {
         Data(v);
         Data(v + 0x08);
@@ -84,7 +99,7 @@ void PortSequences::ResetAddressCounter(const PromDevice& device, bool resetHigh
 }
 
 void PortSequences::ClockProgramming(int16_t supply, uint32_t count) {
-    const uint8_t s = Sel(supply);
+    const uint8_t s = S(supply);
     for (uint32_t i = 0; i < count; ++i) {
         Data(0xD9 + s);
         Data(0xD0 + s);
@@ -95,7 +110,7 @@ void PortSequences::ClockProgramming(int16_t supply, uint32_t count) {
 }
 
 void PortSequences::ClockRead(const PromDevice& device, bool resetHigh) {
-    const uint8_t v = (device.readSupply == 50 ? 0xC0 : 0xE0) + Sel(device.programSupply) + (resetHigh ? 0 : 0x08);
+    const uint8_t v = (device.readSupply == 50 ? 0xC0 : 0xE0) + S(device.programSupply) + (resetHigh ? 0 : 0x08);
     Data(v + 1);
     Data(v);
 }
@@ -103,11 +118,17 @@ void PortSequences::ClockRead(const PromDevice& device, bool resetHigh) {
 int PortSequences::CheckProgrammer() {
     int result = 0;
     Data(0xF4);
-    Ctrl(0x01);
-    DelayMs(100);
+    if (!deviations.skipPowerUpControl) {
+        Ctrl(0x01);
+    }
+    if (!deviations.skipLoopBackWaits) {
+        DelayMs(100);
+    }
     const bool first = Status() & 0x10;
     Data(0xF6);
-    DelayMs(10);
+    if (!deviations.skipLoopBackWaits) {
+        DelayMs(10);
+    }
     const bool second = Status() & 0x10;
     if (!first || second) {
         result = 1;
@@ -136,9 +157,11 @@ int PortSequences::CheckProgrammer() {
 }
 
 PortSequences::Identifier PortSequences::ReadIdentifier(uint32_t clocks, int16_t supply) {
-    const uint8_t s = Sel(supply);
+    const uint8_t s = S(supply);
     PowerProgramming(supply);
-    DelayMs(100);
+    if (!deviations.skipIdentifierWait) {
+        DelayMs(100);
+    }
     ClockProgramming(supply, clocks);
     Data(0xD8 + s);
     DelayMs(1);
@@ -178,7 +201,7 @@ std::string PortSequences::Identify() {
 
 PortSequences::OptionBits PortSequences::ReadOptionBits(const PromDevice& device) {
     const int16_t p = device.programSupply;
-    const uint8_t s = Sel(p);
+    const uint8_t s = S(p);
     auto readOne = [&](uint32_t clocks) {
         Data(0xD9 + s);
         Data(0xD1 + s);
@@ -224,7 +247,7 @@ std::vector<uint8_t> PortSequences::ReadSerial(const PromDevice& device, bool re
 }
 
 std::vector<uint8_t> PortSequences::ReadWords(const PromDevice& device, uint32_t wordLimit) {
-    const uint8_t s = Sel(device.programSupply);
+    const uint8_t s = S(device.programSupply);
     const uint32_t wordBytes = device.wordSize / 8;
     const uint32_t words = std::min(device.sizeBits / device.wordSize, wordLimit);
     std::vector<uint8_t> bytes(size_t(words) * wordBytes);
@@ -244,7 +267,11 @@ std::vector<uint8_t> PortSequences::ReadWords(const PromDevice& device, uint32_t
             bytes[size_t(w) * wordBytes + k] = byte;
         }
         Data(0xD9 + s);
-        ClockProgramming(device.programSupply);
+        if (deviations.readModeClockInProgramming) {
+            ClockRead(device, true);
+        } else {
+            ClockProgramming(device.programSupply);
+        }
     }
     PowerOff(device.programSupply);
     return bytes;
@@ -263,7 +290,7 @@ bool PortSequences::WaitPulseLevel(bool level, int count) {
 }
 
 int PortSequences::ProgramWord(const PromDevice& device, const uint8_t* word) {
-    const uint8_t s = Sel(device.programSupply);
+    const uint8_t s = S(device.programSupply);
     const uint32_t bits = device.wordSize;
     bool allOnes = true;
     for (uint32_t b = 0; b < bits / 8; ++b) {
@@ -292,7 +319,7 @@ int PortSequences::ProgramWord(const PromDevice& device, const uint8_t* word) {
             }
         }
     } else if (UsesVariantB(device)) {
-        Ctrl(0x05);
+        Ctrl(deviations.swapPulseControl ? 0x02 : 0x05);
         Data(0xD8 + s);
         shiftIn();
         Data(0xD8 + s);
@@ -300,32 +327,40 @@ int PortSequences::ProgramWord(const PromDevice& device, const uint8_t* word) {
         if (!WaitPulseLevel(false, 1)) {
             result = 0;
         }
+        if (deviations.clockDuringPulse) {
+            ClockProgramming(device.programSupply);
+        }
         Data(0xD8);
         if (!WaitPulseLevel(true, 1)) {
             result = 0;
         }
+        if (deviations.readBackSinglePulse) {
+            WaitPulseLevel(true, 1024);
+            Data(0xC8 + s);
+            if (!ReadBackMatches(s, word, bits)) {
+                result = 0;
+            }
+        }
     } else {
-        Ctrl(0x02);
+        Ctrl(deviations.swapPulseControl ? 0x05 : 0x02);
         Data(0xD8 + s);
         shiftIn();
         result = 0;
         for (int pulses = 1; pulses <= 3; ++pulses) {
             Data(0xD8 + s);
             Data(0x58 + s);
-            const bool started = WaitPulseLevel(false, 32);
+            const bool started = WaitPulseLevel(false, deviations.releasePulseEarly ? 1 : 32);
+            if (deviations.clockDuringPulse) {
+                ClockProgramming(device.programSupply);
+            }
             Data(0xD8 + s);
-            const bool ended = WaitPulseLevel(true, 1024);
+            const bool ended = WaitPulseLevel(true, deviations.skipPulseEndWait ? 1 : 1024);
             if (!started || !ended) {
                 break;
             }
             Data(0xC8 + s);
-            bool same = true;
-            for (uint32_t k = 0; k < bits; ++k) {
-                Data(0xC8 + s);
-                same = same && ((Status() & 0x10) != 0) == (bit(k) != 0);
-                Data(0xC9 + s);
-            }
-            Ctrl(TakesControlTwo(device) ? 0x02 : 0x00);
+            const bool same = ReadBackMatches(s, word, bits);
+            Ctrl(deviations.swapPulseControl ? 0x05 : TakesControlTwo(device) ? 0x02 : 0x00);
             if (same) {
                 result = pulses;
                 break;
@@ -334,6 +369,17 @@ int PortSequences::ProgramWord(const PromDevice& device, const uint8_t* word) {
     }
     Data(0xD9 + s);
     return result;
+}
+
+bool PortSequences::ReadBackMatches(uint8_t s, const uint8_t* word, uint32_t bits) {
+    bool same = true;
+    for (uint32_t k = 0; k < bits; ++k) {
+        Data(0xC8 + s);
+        const bool wanted = (word[k / 8] >> (k % 8)) & 1;
+        same = same && ((Status() & 0x10) != 0) == wanted;
+        Data(0xC9 + s);
+    }
+    return same;
 }
 
 int64_t PortSequences::ProgramArray(const PromDevice& device, const std::vector<uint8_t>& image) {
@@ -355,7 +401,7 @@ int64_t PortSequences::ProgramArray(const PromDevice& device, const std::vector<
 
 bool PortSequences::ProgramOption(const PromDevice& device, Option option, bool spoilOneBit) {
     const int16_t p = device.programSupply;
-    const uint8_t s = Sel(p);
+    const uint8_t s = S(p);
     const bool reset = option == Option::Reset;
     PowerProgramming(p);
     if (reset) {

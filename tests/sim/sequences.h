@@ -14,6 +14,25 @@
 // is bounded here, so a test fails instead of hanging.
 class PortSequences {
 public:
+    // Deliberate departures from the sequences, each one a thing real hardware refuses.
+    struct Deviations {
+        bool skipReadPowerUpWait = false;       // the 200 ms of the read-mode power-up
+        bool skipReadSettleWait = false;        // the 1000 ms after the read pattern
+        bool skipDischargeWait = false;         // the 1000 ms after a power-off
+        bool skipProgrammingEntryWaits = false; // the waits of the programming-mode power-up
+        bool skipIdentifierWait = false;        // the 100 ms before the identifier count
+        bool skipLoopBackWaits = false;         // the presence check's 100 ms and 10 ms
+        bool skipPowerUpControl = false;        // no CTRL 0x01 at the power-ups
+        bool flipSupplySelect = false;          // the other supply's S throughout
+        bool swapPulseControl = false;          // variant A pulses under control 5, variant B under 2
+        bool releasePulseEarly = false;         // variant A: level released after one low read
+        bool skipPulseEndWait = false;          // variant A: read back as soon as the pulse ends
+        bool clockDuringPulse = false;          // an address clock while the pulse runs
+        bool readModeClockInProgramming = false;// word reading with the read-mode clock
+        bool readBackSinglePulse = false;       // variant B words read back like variant A
+    };
+    Deviations deviations;
+
     PortSequences(platform::RegisterPort& port, sim::VirtualClock& clock, uint16_t base = 0x378)
         : port(port), clock(clock), base(base) {}
 
@@ -70,6 +89,8 @@ public:
 private:
     // Reads the status until `count` reads in a row show bit 7 equal to `level`.
     bool WaitPulseLevel(bool level, int count);
+    uint8_t S(int16_t supply) const;
+    bool ReadBackMatches(uint8_t s, const uint8_t* word, uint32_t bits);
 
     platform::RegisterPort& port;
     sim::VirtualClock& clock;
