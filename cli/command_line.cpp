@@ -39,6 +39,7 @@ constexpr OptionSpec kOptions[] = {
     {"--sim", true, OptionGroup::Station},
     {"--direct", false, OptionGroup::Station},
     {"--port", true, OptionGroup::Station},
+    {"--fault", true, OptionGroup::Station},
     {"--device", true, OptionGroup::BufferSize},
     {"--size", true, OptionGroup::BufferSize},
     {"--from", true, OptionGroup::From},
@@ -160,6 +161,32 @@ bool ParseChoice(const GivenOption& option, const char* off, const char* on, std
     return false;
 }
 
+// NAME or NAME@ACCESSES, NAME one of the simulator's programmer faults.
+bool ParseFault(const std::string& value, FaultChoice& fault, std::string& error) {
+    static constexpr std::pair<std::string_view, InjectedFault> kFaults[] = {
+        {"absent", InjectedFault::Absent},         {"flat-battery", InjectedFault::FlatBattery},
+        {"no-pulse", InjectedFault::NoPulse},      {"endless-pulse", InjectedFault::EndlessPulse},
+        {"pulled", InjectedFault::Pulled},
+    };
+    const size_t at = value.find('@');
+    const std::string name = value.substr(0, at);
+    fault.fault = InjectedFault::None;
+    for (const auto& [faultName, kind] : kFaults) {
+        if (name == faultName) {
+            fault.fault = kind;
+        }
+    }
+    uint32_t accesses = 0;
+    const bool countGood = at == std::string::npos || ParseNumber(value.substr(at + 1), accesses);
+    if (fault.fault == InjectedFault::None || !countGood) {
+        error = "--fault must be absent, flat-battery, no-pulse, endless-pulse or pulled, optionally followed by "
+                "@ACCESSES";
+        return false;
+    }
+    fault.afterAccesses = accesses;
+    return true;
+}
+
 bool ApplyOption(const GivenOption& option, CommandLine& line, std::string& error) {
     const std::string_view name = option.spec->name;
     const std::string& value = option.value;
@@ -174,6 +201,9 @@ bool ApplyOption(const GivenOption& option, CommandLine& line, std::string& erro
             }
         }
         return line.station.simulatedType != nullptr;
+    }
+    if (name == "--fault") {
+        return ParseFault(value, line.station.fault, error);
     }
     if (name == "--direct") {
         line.station.direct = true;
@@ -240,6 +270,10 @@ bool CheckCombination(const std::vector<GivenOption>& options, CommandLine& line
     }
     if (line.command == Command::Dump && line.dumpFrom >= line.bufferSize) {
         error = "--from lies beyond the buffer of " + std::to_string(line.bufferSize) + " bytes";
+        return false;
+    }
+    if (Given(options, "--fault") && !line.station.simulatedType) {
+        error = "--fault is for the simulated programmer: give --sim TYPE too";
         return false;
     }
     if (line.station.direct && !line.station.simulatedType) {

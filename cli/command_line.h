@@ -10,12 +10,21 @@ namespace cli {
 
 enum class Command { Devices, Identify, Blank, Read, Convert, Checksum, Dump, Program, Verify };
 
+// A programmer fault the simulator injects for a rehearsal: from the start, or after a number
+// of register accesses.
+enum class InjectedFault { None, Absent, FlatBattery, NoPulse, EndlessPulse, Pulled };
+struct FaultChoice {
+    InjectedFault fault = InjectedFault::None;
+    uint64_t afterAccesses = 0;
+};
+
 // Which programmer the part commands use.
 struct StationChoice {
     const PromDevice* simulatedType = nullptr;   // nullptr: real hardware
     std::string chipFile;                        // keeps the simulated part between runs
     bool direct = false;                         // direct mode instead of the port driver
     uint16_t portBase = 0x378;
+    FaultChoice fault;                           // simulator only
 };
 
 // The option bits a program run asks for; unset leaves a bit unprogrammed.

@@ -31,6 +31,10 @@ int RunBlank(Programmer& programmer, const Console& console) {
     }
     // Blank means erased data and the reset-polarity bit still unprogrammed.
     const bool blank = programmer.BlankCheck() == 1 && programmer.resetPolarity == 1;
+    if (programmer.stopRequested) {
+        console.Error(kStoppedText);
+        return kExitFailed;
+    }
     console.out << "PROM blank: " << (blank ? "Yes" : "No") << '\n';
     return blank ? kExitSuccess : kExitFailed;
 }

@@ -34,6 +34,11 @@ int RunProgram(Programmer& programmer, const std::string& file, const OptionBitC
     if (!LoadPartImage(programmer, file, "the PROM was not programmed", console)) {
         return kExitFailed;
     }
+    ProgramConflicts conflicts;
+    if (!programmer.CheckPartTakesBuffer(conflicts)) {
+        console.Error(programmer.failureText);
+        return kExitFailed;
+    }
     uint16_t progress = 0;
     const int32_t result = programmer.ProgramDevice(&progress, OptionsWord(optionBits), 0, 0);
     if (progress >= 100 && result == 0) {

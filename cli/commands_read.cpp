@@ -10,6 +10,10 @@ int RunRead(Programmer& programmer, const std::string& file, const Console& cons
         return kExitFailed;
     }
     programmer.ReadPart();
+    if (programmer.stopRequested) {
+        console.Error(std::string(kStoppedText) + ": nothing was written to " + file);
+        return kExitFailed;
+    }
     if (!SaveImage(file, programmer.buffer.get(), programmer.GetBufferLength(), console)) {
         return kExitFailed;
     }

@@ -21,7 +21,9 @@ bool IdentifyPart(Programmer& programmer, const Console& console) {
     if (programmer.Identify(true)) {
         return true;
     }
-    if (!programmer.currentDevice) {
+    if (programmer.stopRequested) {
+        console.Error(kStoppedText);
+    } else if (!programmer.currentDevice) {
         console.Error("No Device found");
     } else {
         console.Error("not enough memory for the buffer of a " + programmer.currentDevice->name);

@@ -3,6 +3,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/station_setup.h"
+#include "cli/stop_on_signal.h"
 #include "cli/terminal_status_line.h"
 #include "cli/usage_text.h"
 #include "link/operator_notice.h"
@@ -49,8 +50,12 @@ int RunPartCommand(const CommandLine& line, const Console& console) {
     }
     int status = kExitSuccess;
     {
+        StopOnSignal stopOnSignal(station.GetProgrammer());
         StatusLineOnTerminal statusLine(console.err, console.showProgress);
         status = RunOnPart(line, station.GetProgrammer(), console);
+        if (stopOnSignal.Signal() != 0 && status != kExitSuccess) {
+            status = 128 + stopOnSignal.Signal();   // as a shell reports a command a signal ended
+        }
     }
     // The part is kept whatever the command did to it: programmed bits do not come back.
     if (!station.SaveChipFile(error)) {

@@ -54,11 +54,17 @@ bool Station::Open(std::string& error) {
     if (choice.direct) {
         programmer = std::make_unique<Programmer>(platform::kDirectPortFamilyVersion, &simulation->programmer);
         programmer->portBase = choice.portBase;
-        return true;
+    } else {
+        programmer = std::make_unique<Programmer>(platform::kDriverFamilyVersion);
+        programmer->portBase = choice.portBase;
+        if (!TellDriverThePort(error)) {
+            return false;
+        }
     }
-    programmer = std::make_unique<Programmer>(platform::kDriverFamilyVersion);
-    programmer->portBase = choice.portBase;
-    return TellDriverThePort(error);
+    if (simulation) {
+        InjectFault();
+    }
+    return true;
 }
 
 bool Station::TellDriverThePort(std::string& error) {
@@ -70,6 +76,31 @@ bool Station::TellDriverThePort(std::string& error) {
         return false;
     }
     return true;
+}
+
+// From here on the accesses of a fault's count are the command's own.
+void Station::InjectFault() {
+    const FaultChoice& fault = choice.fault;
+    sim::SimulatedProgrammer& box = simulation->programmer;
+    switch (fault.fault) {
+    case InjectedFault::None:
+        return;
+    case InjectedFault::Pulled:
+        box.RemovePartAfter(fault.afterAccesses);
+        return;
+    case InjectedFault::Absent:
+        box.SetFaultAfter(sim::ProgrammerFault::Absent, fault.afterAccesses);
+        return;
+    case InjectedFault::FlatBattery:
+        box.SetFaultAfter(sim::ProgrammerFault::FlatBattery, fault.afterAccesses);
+        return;
+    case InjectedFault::NoPulse:
+        box.SetFaultAfter(sim::ProgrammerFault::NoPulseAnswer, fault.afterAccesses);
+        return;
+    case InjectedFault::EndlessPulse:
+        box.SetFaultAfter(sim::ProgrammerFault::EndlessPulse, fault.afterAccesses);
+        return;
+    }
 }
 
 bool Station::InsertSimulatedPart(std::string& error) {
@@ -97,7 +128,11 @@ bool Station::SaveChipFile(std::string& error) {
     if (choice.chipFile.empty()) {
         return true;
     }
+    // A part pulled in the middle of the run keeps what the run did to it.
     const sim::SimulatedProm* part = simulation->programmer.Part();
+    if (!part) {
+        part = simulation->programmer.PulledPart();
+    }
     if (!part) {
         error = "chip file " + choice.chipFile + ": the socket is empty";
         return false;

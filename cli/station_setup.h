@@ -25,6 +25,7 @@ public:
 
 private:
     bool InsertSimulatedPart(std::string& error);
+    void InjectFault();
     // The port driver learns the port base only when it is opened again.
     bool TellDriverThePort(std::string& error);
 

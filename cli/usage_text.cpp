@@ -33,11 +33,19 @@ Programmer:
                          (simulator only). Without it every access goes through the port driver.
   --port ADDRESS         the parallel port: 0x378 (default), 0x278 or 0x3BC. Without --sim this
                          is real hardware through Linux ppdev (/dev/parportN).
+  --fault FAULT[@N]      with --sim: a programmer fault from the start, or after N register
+                         accesses: absent, flat-battery, no-pulse, endless-pulse, or pulled (the
+                         PROM is taken out of the socket).
+
+Ctrl-C stops a part command at its next word or chunk with the socket powered off; a second
+Ctrl-C ends promtool at once. Programming first reads the PROM and refuses a buffer that would
+need a programmed bit back (bits only go from 1 to 0), before any pulse.
 
 Numbers may be decimal or hexadecimal with 0x.
 
 Exit status: 0 success, 1 the operation failed, 2 usage error,
-3 done, but a file loaded with a warning (convert, checksum, dump).
+3 done, but a file loaded with a warning (convert, checksum, dump),
+130 (143) stopped by Ctrl-C (SIGTERM).
 )";
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/array_stream.h"
 #include "engine/programmer.h"
 #include "engine/status_line.h"
 #include "link/port_driver_protocol.h"
@@ -89,7 +90,7 @@ int32_t DriverBlankCheck(Programmer& programmer, uint32_t total) {
     const uint32_t pieceLength = DriverPieceLength(*programmer.currentDevice);
     int32_t result = 1;
     uint32_t remaining = total;
-    while (remaining > 0 && result == 1) {
+    while (remaining > 0 && result == 1 && !programmer.stopRequested) {
         const uint32_t piece = std::min(pieceLength, remaining);
         if (SendPieceRequest(programmer, kBlankCheck, piece, kSmallOutputSize)) {
             result = programmer.requestBuffer[0];
@@ -102,7 +103,7 @@ int32_t DriverBlankCheck(Programmer& programmer, uint32_t total) {
 
 int32_t SerialBlankCheck(Programmer& programmer, uint32_t total) {
     DirectStream stream(programmer);
-    for (uint32_t b = 0; b < total; ++b) {
+    for (uint32_t b = 0; b < total && !programmer.stopRequested; ++b) {
         if (stream.SerialByte() != 0xFF) {
             return 0;
         }
@@ -116,7 +117,7 @@ int32_t SerialBlankCheck(Programmer& programmer, uint32_t total) {
 int32_t WordBlankCheck(Programmer& programmer, uint32_t total) {
     DirectStream stream(programmer);
     const uint32_t wordBytes = programmer.currentDevice->wordSize / 8;
-    for (uint32_t b = 0; b < total; b += wordBytes) {
+    for (uint32_t b = 0; b < total && !programmer.stopRequested; b += wordBytes) {
         stream.LoadWord();
         for (uint32_t k = 0; k < wordBytes; ++k) {
             if (stream.BlankCheckWordByte() != 0xFF) {
@@ -132,38 +133,46 @@ int32_t WordBlankCheck(Programmer& programmer, uint32_t total) {
 }
 
 // A failed request ends the transfer (after its progress step); what was not fetched keeps
-// its earlier contents.
-void DriverRead(Programmer& programmer, uint32_t total) {
+// its earlier contents. True when every piece came.
+bool DriverRead(Programmer& programmer, uint8_t* out, uint32_t total, const char* label) {
     const uint32_t pieceLength = DriverPieceLength(*programmer.currentDevice);
     uint32_t remaining = total;
-    while (remaining > 0 && programmer.lastResult) {
+    bool complete = true;
+    while (remaining > 0 && programmer.lastResult && !programmer.stopRequested) {
         const uint32_t piece = std::min(pieceLength, remaining);
         if (SendPieceRequest(programmer, kReadChunk, piece, kRequestBufferSize)) {
-            std::memcpy(programmer.buffer.get() + (total - remaining), programmer.requestBuffer.data(),
-                        piece);
+            std::memcpy(out + (total - remaining), programmer.requestBuffer.data(), piece);
+        } else {
+            complete = false;
         }
         remaining -= piece;
-        ShowProgress(total - remaining, total, "Part Read");
+        ShowProgress(total - remaining, total, label);
     }
+    return complete && remaining == 0;
 }
 
-void SerialRead(Programmer& programmer, uint32_t total) {
+bool SerialRead(Programmer& programmer, uint8_t* out, uint32_t total, const char* label) {
     DirectStream stream(programmer);
-    uint8_t* out = programmer.buffer.get();
     for (uint32_t b = 0; b < total; ++b) {
+        if (programmer.stopRequested) {
+            return false;
+        }
         out[b] = stream.SerialByte();
         if (b % 100 == 0) {
-            ShowProgress(b, total, "Part Read");
+            ShowProgress(b, total, label);
         }
     }
+    return true;
 }
 
 // `total` may end inside a word when the buffer is shorter than the part.
-void WordRead(Programmer& programmer, uint32_t total) {
+bool WordRead(Programmer& programmer, uint8_t* out, uint32_t total, const char* label) {
     DirectStream stream(programmer);
-    uint8_t* out = programmer.buffer.get();
     const uint32_t wordBytes = programmer.currentDevice->wordSize / 8;
     for (uint32_t b = 0; b < total; b += wordBytes) {
+        if (programmer.stopRequested) {
+            return false;
+        }
         stream.LoadWord();
         const uint32_t wordEnd = std::min(b + wordBytes, total);
         for (uint32_t i = b; i < wordEnd; ++i) {
@@ -172,9 +181,10 @@ void WordRead(Programmer& programmer, uint32_t total) {
         stream.EndWordRead();
         stream.NextWord();
         if (b % 100 == 0) {
-            ShowProgress(b, total, "Part Read");
+            ShowProgress(b, total, label);
         }
     }
+    return true;
 }
 
 void PowerUpForStreaming(Programmer& programmer) {
@@ -184,6 +194,21 @@ void PowerUpForStreaming(Programmer& programmer) {
 }
 
 }  // namespace
+
+bool ReadArrayInto(Programmer& programmer, uint8_t* out, uint32_t total, const char* label) {
+    const PromDevice& device = *programmer.currentDevice;
+    PowerUpForStreaming(programmer);
+    SetStatusText(label);
+    bool complete = false;
+    if (!programmer.IsDirectMode()) {
+        complete = DriverRead(programmer, out, total, label);
+    } else if (IsExtended(device)) {
+        complete = WordRead(programmer, out, total, label);
+    } else {
+        complete = SerialRead(programmer, out, total, label);
+    }
+    return complete && !programmer.stopRequested;
+}
 
 int32_t Programmer::BlankCheck() {
     if (!currentDevice) {
@@ -202,6 +227,11 @@ int32_t Programmer::BlankCheck() {
     } else {
         result = SerialBlankCheck(*this, total);
     }
+    if (stopRequested) {
+        // Not every byte was looked at: the part cannot be called blank.
+        failureText = kStoppedText;
+        result = 0;
+    }
     SetStatusText("Power Off - Blank Check");
     SetPowerMode(POWER_OFF, currentDevice->programSupply);
     HideStatusLine();
@@ -217,17 +247,13 @@ void Programmer::ReadPart() {
     const uint32_t total = std::min(currentDevice->sizeBits / 8, bufferLength);
     ShowStatusLine();
     SetStatusText("Power On - Part Read");
-    PowerUpForStreaming(*this);
-    SetStatusText("Part Read");
-    if (!IsDirectMode()) {
-        DriverRead(*this, total);
-    } else if (IsExtended(*currentDevice)) {
-        WordRead(*this, total);
-    } else {
-        SerialRead(*this, total);
-    }
+    ReadArrayInto(*this, buffer.get(), total, "Part Read");
     SetStatusText("Power Off - Part Read");
     SetPowerMode(POWER_OFF, currentDevice->programSupply);
     HideStatusLine();
     bufferStateText = "Buffer State: " + currentDevice->name + " contents";
+    if (stopRequested) {
+        failureText = kStoppedText;
+        bufferStateText += ", read stopped by the operator";
+    }
 }

@@ -101,6 +101,10 @@ bool Programmer::Identify(bool withOptions) {
     SetStatusText("Part Identify");
     std::string probeText = "Part Identify: ";
     for (const Probe& probe : probes) {
+        if (stopRequested) {
+            failureText = kStoppedText;
+            break;
+        }
         probeText += '.';
         SetStatusText(probeText);
         uint16_t deviceCode = 0;

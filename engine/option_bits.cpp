@@ -158,6 +158,10 @@ bool SettleOptionBit(Programmer& programmer, const OptionBit& bit, uint32_t opti
 
 bool ProgramOptionBits(Programmer& programmer, uint32_t options) {
     for (const OptionBit* bit : {&kResetBit, &kExpressBit, &kBusyBit}) {
+        if (programmer.stopRequested) {
+            programmer.failureText = kStoppedText;
+            return false;
+        }
         if (!SettleOptionBit(programmer, *bit, options)) {
             return false;
         }

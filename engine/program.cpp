@@ -67,12 +67,22 @@ std::string WriteWordFailedText(uint32_t wordIndex, const WordProgramFault& faul
     return text;
 }
 
+// A program the operator stopped says how far it got: the words before are in the part.
+std::string StoppedText(uint32_t wordsDone, uint32_t words) {
+    return std::string(kStoppedText) + ". " + std::to_string(wordsDone) + " of " + std::to_string(words) +
+           " words were programmed.";
+}
+
 // Word by word with pulses and read-back; the first word that fails ends the loop.
 bool ProgramWordsDirect(Programmer& programmer, uint16_t& progress, const WordRange& range) {
     const int16_t supply = programmer.currentDevice->programSupply;
     bool failed = false;
     uint32_t word = range.first;
     while (word <= range.last && !failed) {
+        if (programmer.stopRequested) {
+            programmer.failureText = StoppedText(word - range.first, range.last - range.first + 1);
+            return false;
+        }
         WordProgramFault fault;
         if (programmer.ProgramWord(word, supply, fault)) {
             programmer.failureText = WriteWordFailedText(word, fault);
@@ -102,6 +112,10 @@ bool ProgramWordsByDriver(Programmer& programmer, uint16_t& progress, const Word
     uint8_t* packet = programmer.requestBuffer.data();
     uint32_t remaining = total;
     while (remaining > 0 && programmer.lastResult) {
+        if (programmer.stopRequested) {
+            programmer.failureText = StoppedText((total - remaining) / wordBytes, total / wordBytes);
+            return false;
+        }
         const uint32_t chunk = std::min(chunkLimit, remaining);
         const uint32_t words = chunk / wordBytes;
         programmer.FillRequestHeader(words, device.readSupply, POWER_PROGRAM,
@@ -155,6 +169,10 @@ int32_t Programmer::ProgramDevice(uint16_t* progress, uint32_t options, uint32_t
     }
     HideStatusLine();
     if (failed || !ProgramOptionBits(*this, options)) {
+        return 1;
+    }
+    if (stopRequested) {
+        failureText = kStoppedText;
         return 1;
     }
     uint16_t verifyProgress = 0;

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,6 +22,15 @@ constexpr uint32_t PROGRAM_BUSY_PULLDOWN = 16;
 constexpr int16_t POWER_OFF = 1;
 constexpr int16_t POWER_READ = 2;
 constexpr int16_t POWER_PROGRAM = 3;
+
+// The failure text of an operation the operator stopped.
+inline constexpr char kStoppedText[] = "Stopped by the operator";
+
+// What a part holds that the buffer cannot be programmed over (bits only go from 1 to 0).
+struct ProgramConflicts {
+    uint32_t firstByte = 0;   // the first byte with a 0 where the buffer wants a 1
+    uint32_t bytes = 0;       // how many bytes have such a bit
+};
 
 // How the programmer answered a request for a programming pulse.
 enum class PulseAnswer { Complete, NeverStarted, NeverEnded };
@@ -55,6 +65,11 @@ public:
     std::string failureText;
     std::string bufferStateText = "Buffer State: Empty";
     const PromDevice* currentDevice = nullptr;
+
+    // Set by the operator's side (a window, a signal handler) while an operation runs: the
+    // operation ends at its next word or chunk, powers the socket off and fails with
+    // kStoppedText. The caller clears it before each operation.
+    std::atomic<bool> stopRequested{false};
 
     // Platform and port driver state.
     uint16_t platformValue = 0;
@@ -101,6 +116,10 @@ public:
     // them must be erased (0xFF).
     int32_t VerifyDevice(uint16_t* progress, const uint8_t* data);
     int32_t ProgramDevice(uint16_t* progress, uint32_t options, uint32_t startWord, uint32_t endWord);
+    // Reads the part and compares it with the buffer before anything is programmed: true when
+    // every 0 the part holds is a 0 in the buffer too. Otherwise false, with what was found in
+    // `conflicts` and `failureText` (also when the part could not be read in full).
+    bool CheckPartTakesBuffer(ProgramConflicts& conflicts);
     // Programs word `wordIndex` of the buffer at the device's current address. False on
     // success; true when the word failed, with what went wrong in `fault`.
     bool ProgramWord(uint32_t wordIndex, int16_t supplyCode, WordProgramFault& fault);

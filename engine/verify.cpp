@@ -37,6 +37,10 @@ bool VerifyByDriver(Programmer& programmer, uint16_t& progress, const ArrayImage
     uint8_t* packet = programmer.requestBuffer.data();
     uint32_t remaining = length;
     while (remaining > 0) {
+        if (programmer.stopRequested) {
+            programmer.failureText = kStoppedText;
+            return false;
+        }
         const uint32_t chunk = std::min(chunkLimit, remaining);
         const uint32_t offset = length - remaining;
         programmer.FillRequestHeader(chunk, device.readSupply, mode, SupplySelect(device.programSupply));
@@ -71,6 +75,10 @@ bool VerifyWords(Programmer& programmer, uint16_t& progress, const ArrayImage& i
     const uint16_t status = programmer.portBase + 1;
     bool matched = true;
     for (uint32_t pos = 0; pos < length; pos += wordBytes) {
+        if (programmer.stopRequested) {
+            programmer.failureText = kStoppedText;
+            return false;
+        }
         programmer.WritePort(data, 0xC8 + s);
         for (uint32_t b = 0; b < wordBytes; ++b) {
             uint8_t value = 0;
@@ -107,6 +115,10 @@ bool VerifySerial(Programmer& programmer, uint16_t& progress, const ArrayImage& 
     const uint16_t status = programmer.portBase + 1;
     bool matched = true;
     for (uint32_t i = 0; i < length && matched; ++i) {
+        if (programmer.stopRequested) {
+            programmer.failureText = kStoppedText;
+            return false;
+        }
         uint8_t value = 0;
         for (int j = 0; j < 8; ++j) {
             if (programmer.ReadPort(status) & kDataBit) {

@@ -65,6 +65,9 @@ void PromSocketModel::Insert(const SimulatedProm& inserted, uint64_t now) {
 }
 
 void PromSocketModel::Remove() {
+    if (part) {
+        pulled = std::move(part);
+    }
     part.reset();
     weakWordPulses.clear();
 }
@@ -293,18 +296,18 @@ bool PromSocketModel::TakesPulses(uint64_t now) const {
     return mode == SocketMode::Programming && part && Settled(now);
 }
 
-PulseEffect PromSocketModel::ApplyPulse(uint8_t pulseLines, uint8_t pulseControl, uint64_t now) {
+PulseEffect PromSocketModel::ApplyPulse(uint8_t pulseLines, uint8_t pulseControl, uint64_t now, bool sagging) {
     if (!TakesPulses(now)) {
         return PulseEffect::NoTarget;
     }
     if (wordCounter < WordCount()) {
-        return ProgramArrayWord(wordCounter, pulseLines, pulseControl, now);
+        return ProgramArrayWord(wordCounter, pulseLines, pulseControl, now, sagging);
     }
-    return ProgramOptionBit(pulseLines, pulseControl);
+    return ProgramOptionBit(pulseLines, pulseControl, sagging);
 }
 
 PulseEffect PromSocketModel::ProgramArrayWord(uint32_t word, uint8_t pulseLines, uint8_t pulseControl,
-                                              uint64_t now) {
+                                              uint64_t now, bool sagging) {
     const PromDevice& type = part->type;
     const PulseEffect supply = SupplyEffect(pulseLines, type.programSupply != 50);
     if (supply != PulseEffect::Acted) {
@@ -323,7 +326,8 @@ PulseEffect PromSocketModel::ProgramArrayWord(uint32_t word, uint8_t pulseLines,
     const uint32_t size = WordSize();
     const uint32_t first = word * size;
     for (uint32_t k = 0; k < size; ++k) {
-        if ((inputRegister >> k) & 1) {
+        // A sagging supply reaches only the cells nearest the driver: every other bit.
+        if (((inputRegister >> k) & 1) || (sagging && k % 2 == 1)) {
             continue;
         }
         const uint32_t bit = first + k;
@@ -335,7 +339,7 @@ PulseEffect PromSocketModel::ProgramArrayWord(uint32_t word, uint8_t pulseLines,
     return PulseEffect::Acted;
 }
 
-PulseEffect PromSocketModel::ProgramOptionBit(uint8_t pulseLines, uint8_t pulseControl) {
+PulseEffect PromSocketModel::ProgramOptionBit(uint8_t pulseLines, uint8_t pulseControl, bool sagging) {
     const PromDevice& type = part->type;
     bool* bit = nullptr;
     bool operatingSupply = false;   // express and busy program at the part's 3.3 V operating supply
@@ -360,8 +364,8 @@ PulseEffect PromSocketModel::ProgramOptionBit(uint8_t pulseLines, uint8_t pulseC
     if (pulseControl != profile) {
         return PulseEffect::WrongProfile;
     }
-    // An option bit programs only from an all-zero input register.
-    if (WordSize() != 0 && inputRegister == 0) {
+    // An option bit programs only from an all-zero input register, and not on a sagging supply.
+    if (WordSize() != 0 && inputRegister == 0 && !sagging) {
         *bit = true;
     }
     return PulseEffect::Acted;

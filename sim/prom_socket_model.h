@@ -46,14 +46,17 @@ public:
     void Insert(const SimulatedProm& part, uint64_t now);
     void Remove();
     SimulatedProm* Part() { return part ? &*part : nullptr; }
+    // The part last taken out, as it was then.
+    const SimulatedProm* Pulled() const { return pulled ? &*pulled : nullptr; }
     const SimulatedProm* Part() const { return part ? &*part : nullptr; }
 
     // The data or control register was written.
     void OnLines(uint8_t data, uint8_t control, uint64_t now);
     // True while a part sits settled in programming mode.
     bool TakesPulses(uint64_t now) const;
-    // A programming pulse requested with `lines` and `control` has run its full width undisturbed.
-    PulseEffect ApplyPulse(uint8_t lines, uint8_t control, uint64_t now);
+    // A programming pulse requested with `lines` and `control` has run its full width
+    // undisturbed. With a `sagging` supply (a flat battery) it programs only some bits.
+    PulseEffect ApplyPulse(uint8_t lines, uint8_t control, uint64_t now, bool sagging);
 
     // What the part drives onto the status register: bit 4 (its data output, which the
     // loop-back overrides while data bit 4 is set) and bit 5. An absent, unpowered or
@@ -76,8 +79,8 @@ private:
     bool Settled(uint64_t now) const;
     void LoadOutputRegister(uint64_t now);
     void PushInputBit(bool bit);
-    PulseEffect ProgramArrayWord(uint32_t word, uint8_t lines, uint8_t control, uint64_t now);
-    PulseEffect ProgramOptionBit(uint8_t lines, uint8_t control);
+    PulseEffect ProgramArrayWord(uint32_t word, uint8_t lines, uint8_t control, uint64_t now, bool sagging);
+    PulseEffect ProgramOptionBit(uint8_t lines, uint8_t control, bool sagging);
     bool ResetActive() const;
     bool ReadSupplyMatches() const;
     bool ProgramSupplyMatches() const;
@@ -86,6 +89,7 @@ private:
     bool StoredBit(uint32_t index) const;
 
     std::optional<SimulatedProm> part;
+    std::optional<SimulatedProm> pulled;
     std::vector<int> weakWordPulses;   // pulses each entry of part->weakWords has had
     std::vector<int> modeHistory;
 

@@ -34,13 +34,14 @@ struct SimulatedProgrammer::State {
     uint64_t BeginAccess() {
         const uint64_t now = clock.NowMicroseconds();
         clock.Advance(1);
-        if (now >= pulseDueAt || accesses >= removalAtAccess) [[unlikely]] {
+        if (now >= pulseDueAt || accesses >= removalAtAccess || accesses >= faultAtAccess) [[unlikely]] {
             HandleDueEvents(now);
         }
         ++accesses;
         return now;
     }
     void HandleDueEvents(uint64_t now);
+    void ChangeFault(ProgrammerFault next);
     void EndPulse(uint64_t now);
     void RequestPulse(uint64_t now);
     void WatchPulse(uint8_t before, uint8_t after, uint64_t now);
@@ -71,6 +72,8 @@ struct SimulatedProgrammer::State {
     uint64_t pulseReleasedAt = kNever;
 
     uint64_t removalAtAccess = kNever;
+    uint64_t faultAtAccess = kNever;
+    ProgrammerFault pendingFault = ProgrammerFault::None;
 
     bool logEnabled = false;
     std::vector<RegisterWrite> log;
@@ -88,6 +91,18 @@ void SimulatedProgrammer::State::HandleDueEvents(uint64_t now) {
         removalAtAccess = kNever;
         socket.Remove();
     }
+    if (accesses >= faultAtAccess) {
+        faultAtAccess = kNever;
+        ChangeFault(pendingFault);
+    }
+}
+
+void SimulatedProgrammer::State::ChangeFault(ProgrammerFault next) {
+    fault = next;
+    if (fault != ProgrammerFault::EndlessPulse && pulsePending && pulseEnd == kNever) {
+        pulseEnd = pulseStart + kPulseWidthMicroseconds;   // the stuck pulse lets go
+        pulseDueAt = pulseEnd;
+    }
 }
 
 void SimulatedProgrammer::State::EndPulse(uint64_t now) {
@@ -104,7 +119,8 @@ void SimulatedProgrammer::State::EndPulse(uint64_t now) {
         ++refused.releasedEarly;
         return;
     }
-    switch (socket.ApplyPulse(pulseLines, pulseControl, now)) {
+    const bool sagging = fault == ProgrammerFault::FlatBattery;
+    switch (socket.ApplyPulse(pulseLines, pulseControl, now, sagging)) {
     case PulseEffect::NoTarget:
         break;
     case PulseEffect::Acted:
@@ -272,6 +288,10 @@ void SimulatedProgrammer::RemovePartAfter(uint64_t accesses) {
     state->removalAtAccess = accesses >= kNever - done ? kNever : done + accesses;
 }
 
+const SimulatedProm* SimulatedProgrammer::PulledPart() const {
+    return state->socket.Pulled();
+}
+
 const SimulatedProm* SimulatedProgrammer::Part() const {
     return state->socket.Part();
 }
@@ -281,12 +301,14 @@ SimulatedProm* SimulatedProgrammer::Part() {
 }
 
 void SimulatedProgrammer::SetFault(ProgrammerFault fault) {
-    State& s = *state;
-    s.fault = fault;
-    if (fault != ProgrammerFault::EndlessPulse && s.pulsePending && s.pulseEnd == kNever) {
-        s.pulseEnd = s.pulseStart + kPulseWidthMicroseconds;   // the stuck pulse lets go
-        s.pulseDueAt = s.pulseEnd;
-    }
+    state->faultAtAccess = kNever;
+    state->ChangeFault(fault);
+}
+
+void SimulatedProgrammer::SetFaultAfter(ProgrammerFault fault, uint64_t accesses) {
+    const uint64_t done = state->accesses;
+    state->pendingFault = fault;
+    state->faultAtAccess = accesses >= kNever - done ? kNever : done + accesses;
 }
 
 void SimulatedProgrammer::SetWriteLogEnabled(bool enabled) {

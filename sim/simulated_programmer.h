@@ -14,7 +14,7 @@ namespace sim {
 enum class ProgrammerFault {
     None,
     Absent,          // nothing on the port: the status register always reads 0xFF
-    FlatBattery,     // the loop-back does not follow data bit 1 (it reads 0)
+    FlatBattery,     // the loop-back stays at 0 and pulses program only some bits
     NoPulseAnswer,   // the micro controller never answers a pulse request
     EndlessPulse,    // a requested pulse starts and never ends
 };
@@ -67,8 +67,13 @@ public:
     void RemovePartAfter(uint64_t accesses);
     const SimulatedProm* Part() const;
     SimulatedProm* Part();
+    // The part last taken out of the socket (or pulled), as it was then; nullptr if none was.
+    const SimulatedProm* PulledPart() const;
 
     void SetFault(ProgrammerFault fault);
+    // Sets `fault` after `accesses` more register accesses (a cable or battery that gives out
+    // in the middle of an operation).
+    void SetFaultAfter(ProgrammerFault fault, uint64_t accesses);
 
     // Observability.
     struct RegisterWrite {

@@ -135,4 +135,18 @@ TEST(HardwareRule, ExpressOutputChangesWhatTheSerialPinShows) {
     }
 }
 
+// A sagging battery fails the loop-back, so the presence check refuses it; a pulse given on it
+// anyway reaches only some of the cells.
+TEST(HardwareRule, FlatBatteryFailsTheLoopBackAndProgramsOnlySomeBits) {
+    const PromDevice& type = CatalogType("XC1765E");
+    SimBench bench(type.name);
+    bench.programmer.SetFault(sim::ProgrammerFault::FlatBattery);
+    EXPECT_EQ(bench.port.CheckProgrammer(), 1);
+    const uint8_t zeros[4] = {0, 0, 0, 0};
+    bench.port.PowerProgramming(50);
+    EXPECT_EQ(bench.port.ProgramWord(type, zeros), 0) << "the read-back never matches";
+    bench.port.PowerOff(50);
+    EXPECT_EQ(bench.programmer.Part()->contents[0], 0xAA);
+}
+
 }  // namespace
