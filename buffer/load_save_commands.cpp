@@ -53,6 +53,12 @@ void BufferFileCommands::Load() {
         Warn(loaded.opened ? "Valid filetypes are [mcs], [exo] and [bin]" : "File could not be Opened", kLoadCaption);
         return;
     }
+    // A file with nothing in it (a text file named .mcs, say) must not pass for an erased image.
+    if (loaded.count == 0 && loaded.fileError.empty()) {
+        operatorServices.SetWaitCursor(false);
+        Warn("The file holds no data records", kLoadWarningCaption);
+        return;
+    }
 
     std::copy_n(contents.data(), capacity, programmer.buffer.get());
     NameBufferAfter(LowerCaseFileName(path));

@@ -28,8 +28,8 @@ public:
     BufferFileCommands(Programmer& programmer, RecordFile& recordFile, std::string& defaultFilePattern,
                        OperatorServices& operatorServices, BufferPanel& panel);
 
-    // A file that cannot be opened or whose name selects no format leaves the buffer, its lines
-    // and the default pattern as they were. Otherwise the buffer holds whatever the file brought
+    // A file that cannot be opened, whose name selects no format or that holds no data leaves
+    // the buffer, its lines and the default pattern as they were. Otherwise the buffer holds whatever the file brought
     // in, even when a warning or a read error follows; at most one message is shown, after the
     // buffer lines were updated.
     void Load();

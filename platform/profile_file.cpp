@@ -140,17 +140,19 @@ uint32_t ParseProfileInt(const std::string& text) {
 
 }  // namespace
 
-uint32_t GetPrivateProfileInt(const std::string& section, const std::string& key,
-                              uint32_t defaultValue, const std::string& path) {
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue, const std::string& path) {
     ProfileLines profile;
     if (!ReadLines(path, profile)) {
         return defaultValue;
     }
     KeyPosition position = FindKey(profile, section, key);
-    if (!position.key) {
-        return defaultValue;
-    }
-    std::string value = ValueOf(profile.lines[*position.key]);
+    return position.key ? ValueOf(profile.lines[*position.key]) : defaultValue;
+}
+
+uint32_t GetPrivateProfileInt(const std::string& section, const std::string& key,
+                              uint32_t defaultValue, const std::string& path) {
+    const std::string value = GetPrivateProfileString(section, key, "", path);
     return value.empty() ? defaultValue : ParseProfileInt(value);
 }
 

@@ -19,6 +19,11 @@ namespace platform {
 uint32_t GetPrivateProfileInt(const std::string& section, const std::string& key,
                               uint32_t defaultValue, const std::string& path);
 
+// The text of `key` in `section` without surrounding blanks, or `defaultValue` when the file,
+// the section or the key is missing.
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue, const std::string& path);
+
 // Sets `key` in `section` to `value`, creating the section, the file and its folder as needed.
 // The file is replaced only once the new contents are written in full. False on any failure.
 bool WritePrivateProfileString(const std::string& section, const std::string& key,

@@ -49,7 +49,7 @@ struct SimulatedProgrammer::State {
     uint8_t Status(uint64_t now) const;
 
     VirtualClock& clock;
-    const uint16_t base;
+    uint16_t base;
     PromSocketModel socket;
     uint8_t data = 0;
     uint8_t control = 0;
@@ -265,6 +265,14 @@ uint8_t SimulatedProgrammer::Read(uint16_t address) {
     default:
         return s.control;
     }
+}
+
+void SimulatedProgrammer::PlugInto(uint16_t portBase) {
+    state->base = portBase;
+}
+
+uint16_t SimulatedProgrammer::PortBase() const {
+    return state->base;
 }
 
 void SimulatedProgrammer::InsertPart(const SimulatedProm& part) {

@@ -59,6 +59,10 @@ public:
     void Write(uint16_t address, uint8_t value) override;
     uint8_t Read(uint16_t address) override;
 
+    // The port the programmer hangs on: accesses to any other address reach nothing.
+    void PlugInto(uint16_t portBase);
+    uint16_t PortBase() const;
+
     // Socket. An inserted part's contents are cut or padded (erased) to its type's size.
     void InsertPart(const SimulatedProm& part);
     void InsertBlankPart(const PromDevice& type);

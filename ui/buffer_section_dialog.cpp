@@ -3,11 +3,13 @@
 #include <QPushButton>
 
 #include "buffer/buffer_lines.h"
+#include "ui/caption_width.h"
 #include "ui_buffer_section_dialog.h"
 
 BufferSectionDialog::BufferSectionDialog(uint32_t bufferLength, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::BufferSectionDialog>()) {
     ui->setupUi(this);
+    FitWidthToCaption(*this);
 
     // Every entry has the same width, so the list order is the numeric order and entry k
     // stands for the screen beginning at k x one screen.

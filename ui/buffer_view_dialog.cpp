@@ -13,6 +13,7 @@
 #include "ui/buffer_lines_model.h"
 #include "ui/buffer_section_dialog.h"
 #include "ui/wait_cursor_guard.h"
+#include "ui/caption_width.h"
 #include "ui_buffer_view_dialog.h"
 
 namespace {
@@ -39,6 +40,7 @@ BufferViewDialog::BufferViewDialog(const uint8_t* bytes, uint32_t byteCount, QWi
       data(bytes), length(bytes ? byteCount : 0),
       chooseSection(chooser ? std::move(chooser) : SectionChooser(AskSection)) {
     ui->setupUi(this);
+    FitWidthToCaption(*this);
     // Modal from the moment exec() shows it, before the fill and the section chooser.
     setModal(true);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

@@ -3,8 +3,10 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QWindow>
 
 #include "engine/programmer.h"
 #include "ui/about_dialog.h"
@@ -25,7 +27,60 @@ constexpr uint32_t kExpectedDriverVersion = 8;
 constexpr uint32_t kDriverNotOpen = 126;
 constexpr uint32_t kDriverSilent = 127;
 
+const char* const kUnsavedReadCaption = "Unsaved PROM Read";
+
 }  // namespace
+
+// While an operation holds the window, the window takes no clicks or keys: the operation could
+// not survive a second command starting inside it. Escape and the Quit button ask whether to
+// stop it instead. Other windows (the simulated programmer's) stay usable.
+class OperationInputFilter final : public QObject {
+public:
+    explicit OperationInputFilter(MainDialog& dialog) : dialog(dialog) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!IsInput(event->type()) || !InDialog(watched)) {
+            return false;
+        }
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            dialog.stopAsked = true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease && watched == dialog.ui->control1) {
+            dialog.stopAsked = true;
+        }
+        return true;
+    }
+
+private:
+    static bool IsInput(QEvent::Type type) {
+        switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return true;
+        default:
+            return false;
+        }
+    }
+    bool InDialog(QObject* watched) const {
+        if (watched == dialog.windowHandle()) {
+            return true;
+        }
+        auto* widget = qobject_cast<QWidget*>(watched);
+        return widget && (widget == &dialog || dialog.isAncestorOf(widget));
+    }
+
+    MainDialog& dialog;
+};
 
 bool IsVFamilyName(const std::string& name) {
     return name == "XC17V08" || name == "XC17V16";
@@ -103,6 +158,13 @@ void MainDialog::SetUpWindowMenu() {
     ui->systemMenuButton->setIcon(StationIcon());
 }
 
+void MainDialog::AddWindowMenuEntry(const std::string& text, std::function<void()> action) {
+    QMenu* windowMenu = ui->systemMenuButton->menu();
+    auto* entry = new QAction(QString::fromStdString(text), windowMenu);
+    connect(entry, &QAction::triggered, this, std::move(action));
+    windowMenu->insertAction(windowMenu->actions().value(0), entry);
+}
+
 void MainDialog::SelectPortEntry() {
     int index = 0;   // any other base shows the first entry but stays as it is
     if (programmer.portBase == 0x278) {
@@ -130,7 +192,8 @@ void MainDialog::OnPortSelect(int index) {
     }
 }
 
-void MainDialog::OnIdentifyProm() {
+bool MainDialog::ProgrammerAnswers() {
+    programmer.stopRequested = false;
     ShowStatusLine();
     SetStatusText("Programmer check...");
     operatorServices.SetWaitCursor(true);
@@ -141,10 +204,29 @@ void MainDialog::OnIdentifyProm() {
     if (check & 1) {
         operatorServices.ShowMessage("Programmer not present. If programmer is connected, check battery and cable (if used)",
                                      "Programmer Check", MessageIcon::None, MessageButtons::Ok);
-    } else if (check & 2) {
+        return false;
+    }
+    if (check & 2) {
         operatorServices.ShowMessage("Programmer micro controller error, pulse not found.", "Programmer Check",
                                      MessageIcon::None, MessageButtons::Ok);
-    } else {
+        return false;
+    }
+    return true;
+}
+
+bool MainDialog::MayDropUnsavedRead(const std::string& question) {
+    return !readNotSaved ||
+           operatorServices.ShowMessage("The buffer holds a PROM read that was not saved. " + question,
+                                        kUnsavedReadCaption, MessageIcon::Exclamation,
+                                        MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes;
+}
+
+void MainDialog::OnIdentifyProm() {
+    // Identification gives the buffer the size of the part found, which clears it.
+    if (!MayDropUnsavedRead("Identify anyway?")) {
+        return;
+    }
+    if (ProgrammerAnswers()) {
         operatorServices.SetWaitCursor(true);
         SetCommandButtonsEnabled(false);
         SetOptionButtonsEnabled(false);
@@ -153,7 +235,9 @@ void MainDialog::OnIdentifyProm() {
         for (QLabel* line : {ui->control1009, ui->control1010, ui->control1007, ui->control1008, ui->control1011}) {
             line->setText("Querying...");
         }
-        programmer.Identify(true);
+        if (programmer.Identify(true)) {
+            readNotSaved = false;
+        }
         UpdatePromPanel(true);
         operatorServices.SetWaitCursor(false);
     }
@@ -177,7 +261,11 @@ void MainDialog::UpdatePromPanel(bool withBlankCheck) {
     // With no device the blank check has nothing to look at: it must not call a missing part blank.
     const bool deviceKnown = displayedDevice.sizeBits != 0;
     const bool blank = withBlankCheck && programmer.BlankCheck() == 1 && programmer.resetPolarity == 1;
-    ui->control1011->setText(blank && deviceKnown ? "PROM blank: Yes" : "PROM blank: No");
+    if (withBlankCheck && programmer.stopRequested) {
+        ui->control1011->setText("PROM blank: Not checked");   // the operator stopped it
+    } else {
+        ui->control1011->setText(blank && deviceKnown ? "PROM blank: Yes" : "PROM blank: No");
+    }
 
     if (deviceKnown) {
         SetCommandButtonsEnabled(true);
@@ -245,8 +333,25 @@ void MainDialog::TakeOptionChoices() {
 }
 
 void MainDialog::accept() {
+    if (operationRunning) {
+        stopAsked = true;
+        return;
+    }
+    if (!MayDropUnsavedRead("Quit anyway?")) {
+        return;
+    }
     TakeOptionChoices();
     QDialog::accept();
+}
+
+void MainDialog::reject() {
+    if (operationRunning) {
+        stopAsked = true;
+        return;
+    }
+    if (MayDropUnsavedRead("Quit anyway?")) {
+        QDialog::reject();
+    }
 }
 
 void MainDialog::mousePressEvent(QMouseEvent* event) {
@@ -261,12 +366,26 @@ void MainDialog::mousePressEvent(QMouseEvent* event) {
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {
-    // The close box must not end the window under a running operation.
+    // The close box must not end the window under a running operation: it asks to stop it.
     if (operationRunning) {
+        stopAsked = true;
         event->ignore();
         return;
     }
-    QDialog::closeEvent(event);
+    QDialog::closeEvent(event);   // goes through reject()
+}
+
+void MainDialog::AskToStopOperation() {
+    stopAsked = false;
+    if (programmer.stopRequested) {
+        return;
+    }
+    const bool stop = operatorServices.ShowMessage("Stop the operation in progress?", windowTitle().toStdString(),
+                                                   MessageIcon::Exclamation,
+                                                   MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes;
+    if (stop) {
+        programmer.stopRequested = true;
+    }
 }
 
 void MainDialog::SetStatusLineVisible(bool visible) {
@@ -291,8 +410,17 @@ void MainDialog::SetStatusLineProgress(int percent) {
 void MainDialog::RepaintStatusLine() {
     ui->statusRow->repaint();
     // The operation holds the thread: paint what else changed and let the desktop see the
-    // window alive, but take no clicks or keys until it ends.
+    // window alive. The window takes no clicks or keys until it ends, but the close box,
+    // Escape and Quit ask whether to stop it.
     operationRunning = true;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    {
+        OperationInputFilter filter(*this);
+        QCoreApplication::instance()->installEventFilter(&filter);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QCoreApplication::instance()->removeEventFilter(&filter);
+    }
+    if (stopAsked) {
+        AskToStopOperation();
+    }
     operationRunning = false;
 }

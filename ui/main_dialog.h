@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,14 @@ public:
     // Takes the option-button pairs into resetChoice, outputChoice and busyChoice.
     void TakeOptionChoices();
 
+    // Quit (and Enter on it) and Escape: both ask first when a PROM read would be lost, and
+    // during an operation ask whether to stop it instead.
+    void accept() override;
+    void reject() override;
+
+    // Adds an entry above the About entry of the window menu.
+    void AddWindowMenuEntry(const std::string& text, std::function<void()> action);
+
     // Index of the pressed button in each option pair; -1 while none is pressed.
     int resetChoice = -1;
     int busyChoice = -1;
@@ -59,7 +68,6 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void accept() override;
 
 private:
     void OnIdentifyProm();
@@ -81,10 +89,20 @@ private:
     // again, and a change of type (and a part smaller than the buffer) needs the operator's
     // consent. False when programming must not go on; the device seen before is current then.
     bool ConfirmDeviceToProgram();
-    // Runs ProgramDevice with `options` and tells the operator how it went. True on success.
+    // Checks that the part can take the buffer, runs ProgramDevice with `options` and tells the
+    // operator how it went. False when programming ran and failed (the part may have changed).
     bool ProgramAndReport(uint32_t options);
     // Enables the six command buttons and the option pairs the shown device has.
     void ReEnableCommands();
+    // The presence check before a command works the part; false after telling the operator
+    // why the programmer cannot be used.
+    bool ProgrammerAnswers();
+    // True when nothing unsaved is in the buffer, or the operator agrees to lose it.
+    bool MayDropUnsavedRead(const std::string& question);
+    // Asks whether to stop the operation under way (the close box, Escape or Quit during it).
+    void AskToStopOperation();
+    // A load or save that named the buffer after a file leaves no unsaved read behind.
+    void NoteBufferFileCommand();
 
     // BufferPanel
     void ShowBufferState(const std::string& text) override;
@@ -108,6 +126,11 @@ private:
     std::unique_ptr<Ui::MainDialog> ui;
     // Set while a running operation lets the window handle its pending events.
     bool operationRunning = false;
+    // The operator asked (close box, Escape, Quit) to stop the operation under way.
+    bool stopAsked = false;
+    // The buffer holds a PROM read that no save has written out yet.
+    bool readNotSaved = false;
+    friend class OperationInputFilter;
 };
 
 // The V-family test: the two types with express-output and busy-pin lines in the panel.

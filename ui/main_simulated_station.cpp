@@ -1,6 +1,7 @@
 // The station on a simulated programmer at 0x378, with a second window that chooses what sits
 // in the socket, injects programmer faults and picks the platform family for the next start.
 #include <QApplication>
+#include <QTimer>
 #include <cstdlib>
 
 #include "sim/simulated_station.h"
@@ -11,7 +12,7 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QtOperator operatorServices;
+    QtOperator operatorServices(true, StationSettingsPath());
     InstallDriverWarningBox();
 
     // The simulator comes first: its clock and port driver must be in place when the
@@ -19,7 +20,9 @@ int main(int argc, char** argv) {
     sim::SimulatedStation simulated;
     SimulatedProgrammerWindow simulatorWindow(simulated.programmer, SimulatorSettingsPath());
     StationObjects station(simulatorWindow.PlatformVersionForThisRun(), &simulated.programmer, operatorServices);
-    simulatorWindow.show();
+    // Once the station's window is up, beside it; closed, it comes back from the window menu.
+    QTimer::singleShot(0, &simulatorWindow, [&simulatorWindow] { simulatorWindow.ShowBesideStation(); });
+    station.app.AddWindowMenuEntry("&Simulated programmer...", [&simulatorWindow] { simulatorWindow.ShowBesideStation(); });
     // Only scripts/screenshots.sh sets this: it drives the window through its review screenshots.
     if (const char* folder = std::getenv("PROMSTATION_SIM_SCREENSHOTS")) {
         StartScreenshotTour(folder);

@@ -12,7 +12,7 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QtOperator operatorServices;
+    QtOperator operatorServices(true, StationSettingsPath());
     InstallDriverWarningBox();
     // The driver remembers the port it was last told, across runs, as an installed system driver does.
     driver::InstallPortDriver(port_driver::kDeviceName, driver::OpenHardwarePort,

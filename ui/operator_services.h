@@ -5,7 +5,8 @@
 // prompts and the wait cursor. The station shows Qt dialogs; tests answer from a script.
 // Kept free of Qt so that command logic below the window can use it too.
 enum class MessageIcon { None, Stop, Exclamation, Information, Warning };
-enum class MessageButtons { Ok, YesNo };
+// YesNoDefaultNo: a question whose careless Enter must not do the harmful thing.
+enum class MessageButtons { Ok, YesNo, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Yes, No };
 
 class OperatorServices {

@@ -19,8 +19,16 @@ PromApp::PromApp(Programmer& programmer, RecordFile& recordFile, std::string& de
     : programmer(programmer), recordFile(recordFile), defaultFilePattern(defaultFilePattern),
       operatorServices(operatorServices), platformVersion(platformVersion) {}
 
-std::string PromApp::SettingsPath() const {
+std::string StationSettingsPath() {
     return platform::ProfileFilePath(platform::ExecutableName());
+}
+
+void PromApp::AddWindowMenuEntry(std::string text, std::function<void()> action) {
+    windowMenuEntries.emplace_back(std::move(text), std::move(action));
+}
+
+std::string PromApp::SettingsPath() const {
+    return StationSettingsPath();
 }
 
 bool PromApp::InitInstance() {
@@ -32,6 +40,9 @@ bool PromApp::InitInstance() {
         platform::GetPrivateProfileInt(kSettingsSection, kPortAddressKey, kDefaultPortAddress, settingsPath));
     {
         MainDialog dialog(programmer, recordFile, defaultFilePattern, operatorServices);
+        for (const auto& [text, action] : windowMenuEntries) {
+            dialog.AddWindowMenuEntry(text, action);
+        }
         // The window runs its own loop for the whole run, but blocks no other top-level window
         // (the simulated programmer's, in the simulated station).
         dialog.setWindowModality(Qt::WindowModal);

@@ -1,10 +1,16 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class Programmer;
 class RecordFile;
 class OperatorServices;
+
+// The station's settings file: named after the program, in the user's configuration folder.
+std::string StationSettingsPath();
 
 // The application object: its start-up runs the whole station. It reads the port setting,
 // runs the main window modally for the run and writes the port setting back when it closes.
@@ -18,6 +24,9 @@ public:
     // Runs the station to its end. Returns false: there is nothing left to run afterwards.
     bool InitInstance();
 
+    // An entry the main window's window menu is to offer above About.
+    void AddWindowMenuEntry(std::string text, std::function<void()> action);
+
     // The settings file: named after the program, in the user's configuration folder.
     std::string SettingsPath() const;
 
@@ -27,4 +36,5 @@ private:
     std::string& defaultFilePattern;
     OperatorServices& operatorServices;
     uint32_t platformVersion;
+    std::vector<std::pair<std::string, std::function<void()>>> windowMenuEntries;
 };

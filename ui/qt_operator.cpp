@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include "link/operator_notice.h"
+#include "platform/profile_file.h"
 #include "ui/busy_prompt_dialog.h"
 #include "ui/file_filter.h"
 #include "ui/output_prompt_dialog.h"
@@ -36,9 +38,18 @@ QString SuffixOf(const std::string& defaultExtension) {
     return suffix == "*" ? QString() : suffix;
 }
 
+// Kept beside "Port Address" in the station's settings file.
+const char* const kSettingsSection = "Settings";
+const char* const kLastFolderKey = "Last Folder";
+
 }  // namespace
 
-QtOperator::QtOperator(bool nativeFileDialogs) : nativeFileDialogs(nativeFileDialogs) {}
+QtOperator::QtOperator(bool nativeFileDialogs, std::string settingsPath)
+    : nativeFileDialogs(nativeFileDialogs), settingsPath(std::move(settingsPath)) {
+    if (!this->settingsPath.empty()) {
+        lastFolder = platform::GetPrivateProfileString(kSettingsSection, kLastFolderKey, "", this->settingsPath);
+    }
+}
 
 QtOperator::~QtOperator() {
     SetWaitCursor(false);
@@ -47,11 +58,14 @@ QtOperator::~QtOperator() {
 MessageAnswer QtOperator::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                                       MessageButtons buttons) {
     const QMessageBox::StandardButtons choices =
-        buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+        buttons == MessageButtons::Ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No;
     QMessageBox box(BoxIcon(icon), QString::fromStdString(caption), QString::fromStdString(text), choices,
                     QApplication::activeWindow());
     if (buttons == MessageButtons::YesNo) {
         box.setDefaultButton(QMessageBox::Yes);
+    } else if (buttons == MessageButtons::YesNoDefaultNo) {
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
     }
     const int answer = box.exec();
     if (buttons == MessageButtons::Ok) {
@@ -67,10 +81,21 @@ std::string QtOperator::AskFile(bool save, const std::string& filter, const std:
     dialog.setNameFilters(QString::fromStdString(ToQtNameFilters(filter)).split(";;"));
     dialog.setDefaultSuffix(SuffixOf(defaultExtension));
     dialog.setOption(QFileDialog::DontUseNativeDialog, !nativeFileDialogs);
+    if (!lastFolder.empty() && QFileInfo(QString::fromStdString(lastFolder)).isDir()) {
+        dialog.setDirectory(QString::fromStdString(lastFolder));
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return "";
     }
-    return dialog.selectedFiles().first().toStdString();
+    const QString chosen = dialog.selectedFiles().first();
+    const std::string folder = QFileInfo(chosen).absolutePath().toStdString();
+    if (folder != lastFolder) {
+        lastFolder = folder;
+        if (!settingsPath.empty()) {
+            platform::WritePrivateProfileString(kSettingsSection, kLastFolderKey, lastFolder, settingsPath);
+        }
+    }
+    return chosen.toStdString();
 }
 
 std::string QtOperator::AskFileToOpen(const std::string& filter, const std::string& defaultExtension) {

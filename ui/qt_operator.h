@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "ui/operator_services.h"
 
 // The operator services as Qt dialogs: message boxes owned by the active window, Qt's file
@@ -6,7 +8,8 @@
 class QtOperator final : public OperatorServices {
 public:
     // Native file dialogs cannot be driven by a program; tests and headless runs ask for Qt's own.
-    explicit QtOperator(bool nativeFileDialogs = true);
+    // With a `settingsPath` the file pickers start in the folder last used, remembered there.
+    explicit QtOperator(bool nativeFileDialogs = true, std::string settingsPath = "");
     ~QtOperator() override;
 
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
@@ -22,6 +25,8 @@ private:
     std::string AskFile(bool save, const std::string& filter, const std::string& defaultExtension);
 
     bool nativeFileDialogs;
+    std::string settingsPath;
+    std::string lastFolder;
     bool waitCursorShown = false;
 };
 

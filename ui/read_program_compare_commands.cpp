@@ -21,8 +21,14 @@ void MainDialog::OnReadProm() {
     SetCommandButtonsEnabled(false);
     ui->control1023->setEnabled(false);
     ui->control1024->setEnabled(false);
+    if (!ProgrammerAnswers()) {
+        ReEnableCommands();
+        return;
+    }
+    operatorServices.SetWaitCursor(true);
     // How the read went shows in the buffer-state line; it asks for no message.
     programmer.ReadPart();
+    readNotSaved = true;
     EnableViewBuffer();
     ShowBufferState(programmer.bufferStateText);
     programmer.UpdateChecksum();
@@ -43,7 +49,7 @@ void MainDialog::OnProgramProm() {
     ui->control1020->setText(" ");
     SetOptionButtonsEnabled(false);
 
-    if (!ConfirmDeviceToProgram()) {
+    if (!ProgrammerAnswers() || !ConfirmDeviceToProgram()) {
         ReEnableCommands();
         return;
     }
@@ -70,8 +76,12 @@ bool MainDialog::ConfirmDeviceToProgram() {
     const PromDevice* saved = programmer.currentDevice;
     if (!programmer.Identify(false)) {
         programmer.currentDevice = saved;
-        operatorServices.ShowMessage("No Device found in programmer. Programming aborted", "Program Device Error",
-                                     MessageIcon::None, MessageButtons::Ok);
+        if (programmer.stopRequested) {
+            operatorServices.ShowMessage(kStoppedText, "Program Device Error", MessageIcon::None, MessageButtons::Ok);
+        } else {
+            operatorServices.ShowMessage("No Device found in programmer. Programming aborted", "Program Device Error",
+                                         MessageIcon::None, MessageButtons::Ok);
+        }
         return false;
     }
     const PromDevice& found = *programmer.currentDevice;
@@ -99,6 +109,15 @@ bool MainDialog::ConfirmDeviceToProgram() {
 
 bool MainDialog::ProgramAndReport(uint32_t options) {
     operatorServices.SetWaitCursor(true);
+    // One read of the part first: a part that holds a 0 where the buffer has a 1 is refused
+    // before any pulse. Nothing was changed, so the panel needs no blank check afterwards.
+    ProgramConflicts conflicts;
+    if (!programmer.CheckPartTakesBuffer(conflicts)) {
+        operatorServices.SetWaitCursor(false);
+        operatorServices.ShowMessage(programmer.failureText, "Program Device Error", MessageIcon::Exclamation,
+                                     MessageButtons::Ok);
+        return true;
+    }
     uint16_t progress = 0;
     const int32_t result = programmer.ProgramDevice(&progress, options, 0, 0);
     operatorServices.SetWaitCursor(false);
@@ -116,6 +135,11 @@ void MainDialog::OnCompareProm() {
     operatorServices.SetWaitCursor(true);
     SetCommandButtonsEnabled(false);
     EnableOptionButtonsForDisplayedDevice();
+    if (!ProgrammerAnswers()) {
+        ReEnableCommands();
+        return;
+    }
+    operatorServices.SetWaitCursor(true);
     uint16_t progress = 0;
     const int32_t result = programmer.VerifyDevice(&progress, programmer.buffer.get());
     operatorServices.SetWaitCursor(false);

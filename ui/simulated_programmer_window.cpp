@@ -1,6 +1,8 @@
 #include "ui/simulated_programmer_window.h"
 
+#include <QApplication>
 #include <QButtonGroup>
+#include <QScreen>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
@@ -15,6 +17,10 @@
 namespace {
 
 constexpr int kSocketRefreshMilliseconds = 1000;
+// The ports of the port selector, in its order.
+constexpr uint16_t kPorts[] = {0x378, 0x278, 0x3BC};
+constexpr int kSocketStateLines = 3;
+constexpr int kGapBetweenWindows = 12;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -56,6 +62,12 @@ SimulatedProgrammerWindow::SimulatedProgrammerWindow(sim::SimulatedProgrammer& p
     (settings.directPortAccess ? ui->familyDirect : ui->familyDriver)->setChecked(true);
     ui->familyThisRun->setText(settings.directPortAccess ? "This run: direct port access."
                                                          : "This run: through the port driver.");
+    const auto port = std::find(std::begin(kPorts), std::end(kPorts), settings.portBase);
+    ui->portBox->setCurrentIndex(static_cast<int>(port - std::begin(kPorts)));
+    programmer.PlugInto(settings.portBase);
+    // Room for a few lines of state, so that a long one is not cut.
+    ui->socketState->setMinimumHeight(ui->socketState->fontMetrics().lineSpacing() * kSocketStateLines +
+                                      2 * ui->socketState->margin() + 2 * ui->socketState->frameWidth());
 
     const bool typeKnown = settings.partTypeIndex >= 0 && settings.partTypeIndex < static_cast<int>(catalogue.GetCount());
     ui->partTypeBox->setCurrentIndex(typeKnown ? settings.partTypeIndex : 0);
@@ -75,6 +87,7 @@ SimulatedProgrammerWindow::SimulatedProgrammerWindow(sim::SimulatedProgrammer& p
     connect(ui->browseChip, &QPushButton::clicked, this, &SimulatedProgrammerWindow::OnBrowseChip);
     connect(ui->faultButtons, &QButtonGroup::idClicked, this, &SimulatedProgrammerWindow::OnFaultChosen);
     connect(ui->familyButtons, &QButtonGroup::idClicked, this, &SimulatedProgrammerWindow::OnFamilyChosen);
+    connect(ui->portBox, &QComboBox::activated, this, &SimulatedProgrammerWindow::OnPortChosen);
 
     // The station changes the part as it programs it.
     auto* refresh = new QTimer(this);
@@ -220,6 +233,39 @@ void SimulatedProgrammerWindow::OnFaultChosen() {
 void SimulatedProgrammerWindow::OnFamilyChosen() {
     settings.directPortAccess = ui->familyDirect->isChecked();
     settings.Save(settingsPath);
+}
+
+void SimulatedProgrammerWindow::OnPortChosen(int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(kPorts))) {
+        return;
+    }
+    settings.portBase = kPorts[index];
+    programmer.PlugInto(settings.portBase);
+    settings.Save(settingsPath);
+}
+
+void SimulatedProgrammerWindow::ShowBesideStation() {
+    show();
+    raise();
+    activateWindow();
+    const QWidget* station = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != this && window->isVisible() && window->objectName() == "MainDialog") {
+            station = window;
+        }
+    }
+    if (!station) {
+        return;
+    }
+    // To the right of the station's window, or to its left where the screen ends first.
+    const QRect stationFrame = station->frameGeometry();
+    const QRect screen = station->screen()->availableGeometry();
+    const int width = frameGeometry().width();
+    int x = stationFrame.right() + kGapBetweenWindows;
+    if (x + width > screen.right()) {
+        x = std::max(screen.left(), stationFrame.left() - kGapBetweenWindows - width);
+    }
+    move(x, std::max(screen.top(), stationFrame.top()));
 }
 
 void SimulatedProgrammerWindow::ShowSocketState() {

@@ -33,6 +33,9 @@ public:
     // Shows the socket as it is now (the station may have programmed the part meanwhile).
     void ShowSocketState();
 
+    // Shows the window beside the station's main window (or brings it back after a close).
+    void ShowBesideStation();
+
 private:
     void OnPartTypeChosen();
     void OnInsertPart();
@@ -42,6 +45,7 @@ private:
     void OnBrowseChip();
     void OnFaultChosen();
     void OnFamilyChosen();
+    void OnPortChosen(int index);
     // The part the controls describe; false with the reason when it cannot be made.
     bool BuildPart(sim::SimulatedProm& part, std::string& problem) const;
     bool ReadImage(const std::string& path, std::vector<uint8_t>& contents, std::string& problem) const;

@@ -7,6 +7,7 @@
 struct SimulatorSettings {
     bool directPortAccess = false;   // the 9x family: the station drives the registers itself
     int partTypeIndex = 0;           // catalogue index of the part inserted at start; -1: empty socket
+    uint16_t portBase = 0x378;       // the port the simulated programmer is plugged into
 
     // The platform value the station runs with under these settings.
     uint32_t PlatformVersion() const;

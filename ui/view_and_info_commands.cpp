@@ -1,3 +1,4 @@
+#include "engine/programmer.h"
 #include "ui/buffer_view_dialog.h"
 #include "ui/main_dialog.h"
 #include "ui/prom_info_dialog.h"
@@ -9,6 +10,7 @@ void MainDialog::OnViewBuffer() {
 
 void MainDialog::OnPromInformation() {
     // Building the dialog runs a fresh blank check on an identified part.
+    programmer.stopRequested = false;
     PromInfoDialog information(programmer, this);
     information.exec();
 }

@@ -184,6 +184,20 @@ TEST_F(FileCommands, AFileThatDoesNotOpenOrHasAnUnknownTypeChangesNothing) {
     Load("");   // cancelled
     EXPECT_TRUE(operatorScript.messages.empty());
     EXPECT_EQ(Buffer(), before);
+
+    // Files that open and have a known type but hold no data are no erased image either.
+    WriteFile(dir / "notes.mcs", "Board 7 rev B: program before fitting\r\n");
+    WriteFile(dir / "end-only.hex", ":00000001FF\r\n");
+    WriteFile(dir / "empty.bin", "");
+    for (const char* name : {"notes.mcs", "end-only.hex", "empty.bin"}) {
+        SCOPED_TRACE(name);
+        Load(dir / name);
+        ExpectWarning("The file holds no data records", "Load File Warning");
+        EXPECT_EQ(Buffer(), before);
+        EXPECT_EQ(Text(1013), stateLine);
+        EXPECT_EQ(Text(1016), checksumLine);
+        EXPECT_EQ(defaultFilePattern, "*.mcs");
+    }
 }
 
 TEST_F(FileCommands, AReadErrorIsNamedAndTheBufferKeepsWhatWasRead) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <functional>
@@ -7,7 +9,11 @@
 #include <vector>
 
 #include "dialog_driver.h"
+#include "engine/programmer.h"
+#include "platform/platform_value.h"
+#include "ui/buffer_section_dialog.h"
 #include "ui/busy_prompt_dialog.h"
+#include "ui/prom_info_dialog.h"
 #include "ui/output_prompt_dialog.h"
 #include "ui/reset_prompt_dialog.h"
 
@@ -103,6 +109,28 @@ TEST(OptionPrompts, AnswerOneMinusOneOrZero) {
         EXPECT_EQ(AskAndAct(prompt, [](QWidget* d) { d->close(); }), 0);
         // Enter presses the default button.
         EXPECT_EQ(AskAndAct(prompt, [](QWidget* d) { PressKey(d, Qt::Key_Return); }), 1);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The desktop cuts a caption that does not fit the title bar: every dialog is made wide enough.
+TEST(DialogCaptions, EveryDialogIsWideEnoughForItsCaption) {
+    Programmer programmer(platform::kDirectPortFamilyVersion);
+    std::vector<std::unique_ptr<QDialog>> dialogs;
+    dialogs.push_back(std::make_unique<ResetPromptDialog>());
+    dialogs.push_back(std::make_unique<BusyPromptDialog>());
+    dialogs.push_back(std::make_unique<OutputPromptDialog>());
+    dialogs.push_back(std::make_unique<PromInfoDialog>(programmer));
+    dialogs.push_back(std::make_unique<BufferSectionDialog>(2268));
+    const QFontMetrics metrics(QApplication::font());
+    for (const auto& dialog : dialogs) {
+        dialog->show();
+        EXPECT_GE(dialog->width(), metrics.horizontalAdvance(dialog->windowTitle()) + 120)
+            << dialog->windowTitle().toStdString();
+        dialog->hide();
     }
 }
 

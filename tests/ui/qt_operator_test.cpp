@@ -113,6 +113,36 @@ TEST(QtOperatorDialogs, FilePickerOffersTheFiltersAndReturnsTheFullPath) {
     fs::remove_all(folder);
 }
 
+TEST(QtOperatorDialogs, FilePickersStartInTheFolderLastUsedRememberedInTheSettings) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("qt_operator_folders_" + std::to_string(getpid()));
+    fs::create_directories(folder / "images");
+    const std::string settings = (folder / "station.ini").string();
+    std::ofstream(settings) << "[Settings]\nPort Address=632\n";
+    {
+        QtOperator operatorServices(false, settings);
+        WhenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            dialog->setDirectory(QString::fromStdString((folder / "images").string()));
+            dialog->selectFile("out.bin");
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        operatorServices.AskFileToSave("Binary Hex (*.bin)|*.bin||", "*.bin");
+    }
+    QtOperator nextRun(false, settings);
+    QString startedIn;
+    WhenModal([&](QWidget* modal) {
+        startedIn = qobject_cast<QFileDialog*>(modal)->directory().absolutePath();
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    nextRun.AskFileToOpen("All Files|*.*||", "*.mcs");
+    EXPECT_EQ(startedIn.toStdString(), (folder / "images").string());
+    std::ifstream file(settings);
+    const std::string text(std::istreambuf_iterator<char>(file), {});
+    EXPECT_EQ(text, "[Settings]\nPort Address=632\nLast Folder=" + (folder / "images").string() + "\n");
+    fs::remove_all(folder);
+}
+
 TEST(FileDialogFilters, BecomeQtNameFilters) {
     EXPECT_EQ(ToQtNameFilters("Xilinx - Intel Hex (*.mcs)|*.mcs|Intel Hex (*.hex)|*.hex|Motorola S-Record 32 bit "
                               "address (*.exo)|*.exo|Binary Hex (*.bin)|*.bin|All Files|*.*||"),

@@ -215,7 +215,8 @@ TEST_F(ProgramCommand, AfterATypeChangeAwayFromTheVFamilyOnlyTheResetIsAsked) {
 class ProgramFailure : public CommandWindowInEachMode {};
 
 // Each failure tells the engine's detail after the command's text; the panel then checks the
-// part afresh.
+// part afresh. A programmer that does not answer, and a part that cannot take the buffer, are
+// turned away before any pulse.
 TEST_P(ProgramFailure, TellsTheEngineTextAndChecksThePartAfresh) {
     struct Case {
         const char* name;
@@ -224,19 +225,24 @@ TEST_P(ProgramFailure, TellsTheEngineTextAndChecksThePartAfresh) {
         uint8_t bufferFill;
         std::string directText;
         std::string driverText;
+        const char* caption;
+        MessageIcon icon;
         const char* blankLine;
     };
+    const std::string conflict =
+        "The PROM already holds data that this buffer cannot overwrite: first conflict at byte 0x3, 1 byte "
+        "conflicts. Nothing was programmed.";
+    const std::string noPulse = "Programmer micro controller error, pulse not found.";
     const std::vector<Case> cases = {
         {"dead bit", [](sim::SimulatedProm& part) { part.deadBits = {5}; }, [] {}, 0x00,
-         "Failed Margin Verify at bit location 5 ",
-         "Failed Margin Verify in the data word beginning at byte location 0 ", "PROM blank: No"},
+         "Device did not program correctly: Failed Margin Verify at bit location 5 ",
+         "Device did not program correctly: Failed Margin Verify in the data word beginning at byte location 0 ",
+         "Device Programming Error", MessageIcon::Exclamation, "PROM blank: No"},
         {"no pulse answer", [](sim::SimulatedProm&) {},
-         [this] { simulated.programmer.SetFault(sim::ProgrammerFault::NoPulseAnswer); }, 0x00,
-         "Write Word Failed; 0\nNo programming pulse from the programmer", "Device Failed To Program",
-         "PROM blank: Yes"},
-        {"verify", [](sim::SimulatedProm& part) { part.contents[3] = 0xFE; }, [] {}, 0xFF,
-         "Failed Margin Verify at bit location 24 ",
-         "Failed Margin Verify in the data word beginning at byte location 3 ", "PROM blank: No"},
+         [this] { simulated.programmer.SetFault(sim::ProgrammerFault::NoPulseAnswer); }, 0x00, noPulse, noPulse,
+         "Programmer Check", MessageIcon::None, "PROM blank: Yes"},
+        {"conflict", [](sim::SimulatedProm& part) { part.contents[3] = 0xFE; }, [] {}, 0xFF, conflict, conflict,
+         "Program Device Error", MessageIcon::Exclamation, "PROM blank: No"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -246,11 +252,14 @@ TEST_P(ProgramFailure, TellsTheEngineTextAndChecksThePartAfresh) {
         Identify(part);
         c.afterIdentify();
         std::fill_n(programmer.buffer.get(), programmer.bufferLength, c.bufferFill);
+        const uint64_t pulses = simulated.programmer.PulsesGiven();
         Choose(1023);
         Click(1004);
-        const std::string& detail = GetParam() == PortAccess::Direct ? c.directText : c.driverText;
-        ExpectMessage(OnlyMessage(), "Device did not program correctly: " + detail, "Device Programming Error",
-                      MessageIcon::Exclamation);
+        const std::string& text = GetParam() == PortAccess::Direct ? c.directText : c.driverText;
+        ExpectMessage(OnlyMessage(), text, c.caption, c.icon);
+        if (c.blankLine != std::string("PROM blank: No") || c.bufferFill == 0xFF) {
+            EXPECT_EQ(simulated.programmer.PulsesGiven(), pulses) << "turned away before any pulse";
+        }
         EXPECT_EQ(Text(1011), c.blankLine);
         EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
         EXPECT_FALSE(operatorScript.waitCursor);

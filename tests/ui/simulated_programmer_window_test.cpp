@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QAbstractButton>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -99,7 +101,7 @@ TEST_F(SimulatedProgrammerWindowTest, InsertsABlankPartWithItsOptionBits) {
     EXPECT_EQ(part->type.name, "XC17V08");
     EXPECT_TRUE(part->busyProgrammed);
     EXPECT_FALSE(part->expressProgrammed);
-    EXPECT_EQ(Settings(), "[Simulator]\nDirect Port Access=0\nPart Type=2\n");
+    EXPECT_EQ(Settings(), "[Simulator]\nDirect Port Access=0\nPart Type=2\nPort Address=888\n");
 }
 
 TEST_F(SimulatedProgrammerWindowTest, InsertsAPartProgrammedFromAnImageFile) {
@@ -183,11 +185,47 @@ TEST_F(SimulatedProgrammerWindowTest, InjectedFaultsReachTheProgrammer) {
 TEST_F(SimulatedProgrammerWindowTest, PortAccessIsKeptForTheNextStartOnly) {
     Find<QRadioButton>("familyDirect")->click();
     EXPECT_EQ(Window().PlatformVersionForThisRun(), platform::kDriverFamilyVersion);
-    EXPECT_EQ(Settings(), "[Simulator]\nDirect Port Access=1\nPart Type=1\n");
+    EXPECT_EQ(Settings(), "[Simulator]\nDirect Port Access=1\nPart Type=1\nPort Address=888\n");
     // Nothing but the simulator's own file.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
     window.reset();
     EXPECT_EQ(Window().PlatformVersionForThisRun(), platform::kDirectPortFamilyVersion);
+}
+
+TEST_F(SimulatedProgrammerWindowTest, PlugsTheProgrammerIntoTheChosenPortAndKeepsIt) {
+    Programmer station(platform::kDirectPortFamilyVersion, &simulated.programmer);
+    EXPECT_EQ(Find<QComboBox>("portBox")->currentText(), "LPT1 (0x378)");
+    Find<QComboBox>("portBox")->setCurrentIndex(1);
+    emit Find<QComboBox>("portBox")->activated(1);
+    EXPECT_EQ(station.CheckProgrammer(), 1) << "nothing on 0x378 any more";
+    station.portBase = 0x278;
+    EXPECT_EQ(station.CheckProgrammer(), 0);
+    window.reset();
+    simulated.programmer.PlugInto(0x378);
+    Window();
+    EXPECT_EQ(simulated.programmer.PortBase(), 0x278);
+    EXPECT_EQ(Find<QComboBox>("portBox")->currentText(), "LPT2 (0x278)");
+}
+
+TEST_F(SimulatedProgrammerWindowTest, EveryMnemonicIsUniqueAndNoOtherSystemIsNamed) {
+    std::map<QChar, QString> seen;
+    for (QWidget* control : Window().findChildren<QWidget*>()) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            text = button->text();
+        } else if (auto* label = qobject_cast<QLabel*>(control)) {
+            text = label->text();
+        }
+        EXPECT_FALSE(text.contains("NT family") || text.contains("9x family")) << text.toStdString();
+        const qsizetype amp = text.indexOf('&');
+        if (amp < 0 || amp + 1 >= text.size()) {
+            continue;
+        }
+        const QChar key = text[amp + 1].toLower();
+        EXPECT_FALSE(seen.count(key)) << text.toStdString() << " and " << seen[key].toStdString();
+        seen[key] = text;
+    }
+    EXPECT_GE(seen.size(), 16u);
 }
 
 }  // namespace

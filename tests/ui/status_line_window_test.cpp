@@ -62,11 +62,19 @@ TEST_F(StatusLineWindowTest, KeepsTheWindowAliveWhileAnOperationHoldsTheThread) 
     EXPECT_TRUE(otherEventsHandled);
 }
 
-TEST_F(StatusLineWindowTest, CloseBoxWaitsForTheRunningOperation) {
+TEST_F(StatusLineWindowTest, CloseBoxDuringAnOperationAsksToStopItAndKeepsTheWindow) {
     Window().show();
+    operatorScript.answers = {MessageAnswer::No, MessageAnswer::Yes};
     QTimer::singleShot(0, [this] { window->close(); });
     ShowStatusLine();
     EXPECT_TRUE(Window().isVisible());
+    EXPECT_FALSE(programmer.stopRequested);
+    QTimer::singleShot(0, [this] { window->close(); });
+    SetStatusText("Part Read");
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_TRUE(programmer.stopRequested);
+    ASSERT_EQ(operatorScript.messages.size(), 2u);
+    EXPECT_EQ(operatorScript.messages[1].text, "Stop the operation in progress?");
     HideStatusLine();
     Window().close();
     EXPECT_FALSE(Window().isVisible());
