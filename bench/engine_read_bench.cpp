@@ -9,7 +9,7 @@
 
 #include "engine/programmer.h"
 #include "platform/platform_value.h"
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 
 namespace {
 

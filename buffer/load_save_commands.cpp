@@ -7,7 +7,7 @@
 
 #include "buffer/record_transfer.h"
 #include "engine/programmer.h"
-#include "ui/operator_services.h"
+#include "buffer/operator_services.h"
 
 namespace {
 

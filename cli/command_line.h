@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/prom_device.h"
+#include "catalog/prom_device.h"
 
 namespace cli {
 

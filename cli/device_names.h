@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "engine/device_catalog.h"
+#include "catalog/device_catalog.h"
 
 namespace cli {
 

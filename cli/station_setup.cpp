@@ -5,7 +5,7 @@
 
 #include "driver/port_driver.h"
 #include "driver/ppdev_port.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/platform_value.h"
 
 namespace cli {

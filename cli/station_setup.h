@@ -4,7 +4,7 @@
 
 #include "cli/command_line.h"
 #include "engine/programmer.h"
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 
 namespace cli {
 

@@ -7,7 +7,7 @@
 #include "driver/identifier_requests.h"
 #include "driver/port_signals.h"
 #include "driver/program_chunk.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/profile_file.h"
 
 using namespace port_driver;

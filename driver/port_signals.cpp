@@ -1,6 +1,6 @@
 #include "driver/port_signals.h"
 
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/clock.h"
 
 namespace driver {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/prom_device.h"
+#include "catalog/prom_device.h"
 
 // The image that programming and verify take from the data buffer. The current part may be
 // larger than the buffer (the program command accepts a change to a bigger type): bytes past

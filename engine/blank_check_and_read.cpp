@@ -7,7 +7,7 @@
 #include "engine/array_stream.h"
 #include "engine/programmer.h"
 #include "engine/status_line.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 
 using namespace port_driver;
 
@@ -28,9 +28,9 @@ int16_t StreamingPowerMode(const PromDevice& device) {
 // streaming power-up left it. True when the driver answered.
 bool SendPieceRequest(Programmer& programmer, uint32_t code, uint32_t length, uint32_t outSize) {
     const PromDevice& device = *programmer.currentDevice;
-    programmer.FillRequestHeader(length, device.readSupply, StreamingPowerMode(device),
+    programmer.link.FillRequestHeader(length, device.readSupply, StreamingPowerMode(device),
                                  SupplySelect(device.programSupply));
-    return programmer.SendRequest(code, kHeaderSize, outSize);
+    return programmer.link.SendRequest(code, kHeaderSize, outSize);
 }
 
 // The register sequences of direct mode, with the port addresses and the supply select of the
@@ -93,7 +93,7 @@ int32_t DriverBlankCheck(Programmer& programmer, uint32_t total) {
     while (remaining > 0 && result == 1 && !programmer.stopRequested) {
         const uint32_t piece = std::min(pieceLength, remaining);
         if (SendPieceRequest(programmer, kBlankCheck, piece, kSmallOutputSize)) {
-            result = programmer.requestBuffer[0];
+            result = programmer.link.requestBuffer[0];
         }
         remaining -= piece;
         ShowProgress(total - remaining, total, "Blank Check");
@@ -138,10 +138,10 @@ bool DriverRead(Programmer& programmer, uint8_t* out, uint32_t total, const char
     const uint32_t pieceLength = DriverPieceLength(*programmer.currentDevice);
     uint32_t remaining = total;
     bool complete = true;
-    while (remaining > 0 && programmer.lastResult && !programmer.stopRequested) {
+    while (remaining > 0 && programmer.link.lastResult && !programmer.stopRequested) {
         const uint32_t piece = std::min(pieceLength, remaining);
         if (SendPieceRequest(programmer, kReadChunk, piece, kRequestBufferSize)) {
-            std::memcpy(out + (total - remaining), programmer.requestBuffer.data(), piece);
+            std::memcpy(out + (total - remaining), programmer.link.requestBuffer.data(), piece);
         } else {
             complete = false;
         }

@@ -5,7 +5,7 @@
 
 #include "engine/programmer.h"
 #include "engine/status_line.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 
 using namespace port_driver;
 
@@ -73,9 +73,9 @@ void ReadOptionBit(Programmer& programmer, uint32_t clockCount, int32_t& option)
     const PromDevice& device = *programmer.currentDevice;
     const uint8_t s = SupplySelect(device.programSupply);
     if (!programmer.IsDirectMode()) {
-        programmer.FillRequestHeader(clockCount, device.readSupply, POWER_PROGRAM, s);
-        if (programmer.SendRequest(kOptionBitRead, kHeaderSize, kSmallOutputSize)) {
-            option = programmer.requestBuffer[0];
+        programmer.link.FillRequestHeader(clockCount, device.readSupply, POWER_PROGRAM, s);
+        if (programmer.link.SendRequest(kOptionBitRead, kHeaderSize, kSmallOutputSize)) {
+            option = programmer.link.requestBuffer[0];
         }
         return;
     }
@@ -146,10 +146,10 @@ uint16_t Programmer::ReadIdentifier(uint32_t clockCount, int16_t supplyCode, uin
         deviceCode = ShiftInCode(*this, s, 0, 7);
     } else {
         // The identifier position is always probed with the 5 V read supply in the packet.
-        FillRequestHeader(clockCount, 50, POWER_PROGRAM, s);
-        if (SendRequest(kIdentifierRead, kHeaderSize, kSmallOutputSize)) {
-            manufacturer = Get16(requestBuffer.data());
-            deviceCode = Get16(requestBuffer.data() + 2);
+        link.FillRequestHeader(clockCount, 50, POWER_PROGRAM, s);
+        if (link.SendRequest(kIdentifierRead, kHeaderSize, kSmallOutputSize)) {
+            manufacturer = Get16(link.requestBuffer.data());
+            deviceCode = Get16(link.requestBuffer.data() + 2);
         }
     }
     SetPowerMode(POWER_OFF, supplyCode);

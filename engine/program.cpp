@@ -7,7 +7,7 @@
 #include "engine/option_bits.h"
 #include "engine/programmer.h"
 #include "engine/status_line.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 
 using namespace port_driver;
 
@@ -109,21 +109,21 @@ bool ProgramWordsByDriver(Programmer& programmer, uint16_t& progress, const Word
     const uint32_t firstByte = range.first * wordBytes;
     const uint32_t total = (range.last - range.first + 1) * wordBytes;
     const uint32_t deviceBytes = device.sizeBits / 8;
-    uint8_t* packet = programmer.requestBuffer.data();
+    uint8_t* packet = programmer.link.requestBuffer.data();
     uint32_t remaining = total;
-    while (remaining > 0 && programmer.lastResult) {
+    while (remaining > 0 && programmer.link.lastResult) {
         if (programmer.stopRequested) {
             programmer.failureText = StoppedText((total - remaining) / wordBytes, total / wordBytes);
             return false;
         }
         const uint32_t chunk = std::min(chunkLimit, remaining);
         const uint32_t words = chunk / wordBytes;
-        programmer.FillRequestHeader(words, device.readSupply, POWER_PROGRAM,
+        programmer.link.FillRequestHeader(words, device.readSupply, POWER_PROGRAM,
                                      SupplySelect(device.programSupply));
         packet[kWordSizeOffset] = static_cast<uint8_t>(device.wordSize);
         packet[kIdCodeOffset] = static_cast<uint8_t>(device.idCode);
         image.CopyTo(packet + kProgramHeaderSize, firstByte + total - remaining, chunk);
-        if (programmer.SendRequest(kProgramChunk, deviceBytes + kProgramHeaderSize, kRequestBufferSize)) {
+        if (programmer.link.SendRequest(kProgramChunk, deviceBytes + kProgramHeaderSize, kRequestBufferSize)) {
             if (Get32(packet) < words) {
                 programmer.failureText = "Device Failed To Program";
                 return false;

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <new>
 
-#include "link/port_driver_protocol.h"
-#include "platform/platform_value.h"
 
 PromDevice displayedDevice;
 
 Programmer::Programmer(uint32_t platformVersion, platform::RegisterPort* port)
-    : platformValue(platform::PlatformFamily(platformVersion)), directPort(port),
-      requestBuffer(port_driver::kRequestBufferSize, 0) {
+    : link(platformVersion, port, SocketState{portBase, powerMode, resetPolarity, currentDevice}) {
     AppendStandardDevices();
     if (!IsDirectMode()) {
         OpenDriver();

@@ -5,10 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/device_catalog.h"
-#include "engine/prom_device.h"
-#include "platform/device_transport.h"
-#include "platform/platform_value.h"
+#include "catalog/device_catalog.h"
+#include "catalog/prom_device.h"
+#include "link/port_link.h"
 #include "platform/register_port.h"
 
 // Options word of ProgramDevice.
@@ -17,11 +16,6 @@ constexpr uint32_t PROGRAM_RESET_LOW = 2;
 constexpr uint32_t PROGRAM_RANGE = 4;
 constexpr uint32_t PROGRAM_EXPRESS_PARALLEL = 8;
 constexpr uint32_t PROGRAM_BUSY_PULLDOWN = 16;
-
-// Power modes of the PROM socket.
-constexpr int16_t POWER_OFF = 1;
-constexpr int16_t POWER_READ = 2;
-constexpr int16_t POWER_PROGRAM = 3;
 
 // The failure text of an operation the operator stopped.
 inline constexpr char kStoppedText[] = "Stopped by the operator";
@@ -71,38 +65,27 @@ public:
     // kStoppedText. The caller clears it before each operation.
     std::atomic<bool> stopRequested{false};
 
-    // Platform and port driver state.
-    uint16_t platformValue = 0;
-    platform::RegisterPort* directPort = nullptr;
-    platform::DeviceHandle driverHandle = platform::kNoDevice;
-    bool driverOpened = false;
-    std::vector<uint8_t> requestBuffer;
-    uint32_t bytesReturned = 0;
-    bool lastResult = true;   // no request has failed yet
+    // The port and the port driver: the platform value, the driver handle and its request
+    // buffer, the signalling primitives. The operations below that the link owns forward to it.
+    PortLink link;
 
     // --- engine/: state, catalogue and buffer allocation
     bool ResizeBuffer(uint32_t byteCount);
     void DescribeCurrentDevice(PromDevice& into) const;
-    bool IsDirectMode() const { return platformValue == platform::kDirectPortFamily; }
+    bool IsDirectMode() const { return link.IsDirectMode(); }
 
-    // --- link/: port driver interface
-    // True when the driver opened (and, on a re-open, took the port base).
-    bool OpenDriver();
-    void CloseDriver();
-    uint32_t GetDriverVersion();
-    // Fills the common command header in the request buffer.
-    void FillRequestHeader(uint32_t argument, int16_t readSupply, int16_t mode, uint8_t supplySelect);
-    // Sends a request from the request buffer unless the driver is not open (then the last
-    // result keeps its value). True when the request succeeded and returned at least one byte.
-    bool SendRequest(uint32_t code, uint32_t inSize, uint32_t outSize);
+    // --- link/: port driver interface (true when the driver opened and took the port base)
+    bool OpenDriver() { return link.OpenDriver(); }
+    void CloseDriver() { link.CloseDriver(); }
+    uint32_t GetDriverVersion() { return link.GetDriverVersion(); }
 
     // --- link/: signalling primitives and presence check
-    void WritePort(uint16_t port, uint8_t value);
-    uint8_t ReadPort(uint16_t port);
-    void SetPowerMode(int16_t mode, int16_t supplyCode);
-    void ResetAddressCounter();
-    void ClockAddress(int16_t supplyCode);
-    int32_t CheckProgrammer();
+    void WritePort(uint16_t port, uint8_t value) { link.WritePort(port, value); }
+    uint8_t ReadPort(uint16_t port) { return link.ReadPort(port); }
+    void SetPowerMode(int16_t mode, int16_t supplyCode) { link.SetPowerMode(mode, supplyCode); }
+    void ResetAddressCounter() { link.ResetAddressCounter(); }
+    void ClockAddress(int16_t supplyCode) { link.ClockAddress(supplyCode); }
+    int32_t CheckProgrammer() { return link.CheckProgrammer(); }
 
     // --- engine/: identification, blank check and read
     bool Identify(bool withOptions);
@@ -132,6 +115,3 @@ public:
 
 // The copy of the current device that the main window shows and the commands read.
 extern PromDevice displayedDevice;
-
-// Busy-waits on the process clock for at least `milliseconds`.
-void Delay(int32_t milliseconds);

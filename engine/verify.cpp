@@ -7,7 +7,7 @@
 #include "engine/array_image.h"
 #include "engine/programmer.h"
 #include "engine/status_line.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 
 using namespace port_driver;
 
@@ -24,7 +24,7 @@ std::string Format(const char* format, Values... values) {
 }
 
 bool DriverIsOpen(const Programmer& programmer) {
-    return programmer.driverOpened && programmer.driverHandle != platform::kNoDevice;
+    return programmer.link.driverOpened && programmer.link.driverHandle != platform::kNoDevice;
 }
 
 // The driver compares chunk by chunk. A chunk it does not answer is not verified, so the
@@ -34,7 +34,7 @@ bool VerifyByDriver(Programmer& programmer, uint16_t& progress, const ArrayImage
     const uint32_t length = device.sizeBits / 8;
     const uint32_t chunkLimit = DriverChunkBytes(device);
     const int16_t mode = IsExtended(device) ? POWER_PROGRAM : POWER_READ;
-    uint8_t* packet = programmer.requestBuffer.data();
+    uint8_t* packet = programmer.link.requestBuffer.data();
     uint32_t remaining = length;
     while (remaining > 0) {
         if (programmer.stopRequested) {
@@ -43,10 +43,10 @@ bool VerifyByDriver(Programmer& programmer, uint16_t& progress, const ArrayImage
         }
         const uint32_t chunk = std::min(chunkLimit, remaining);
         const uint32_t offset = length - remaining;
-        programmer.FillRequestHeader(chunk, device.readSupply, mode, SupplySelect(device.programSupply));
+        programmer.link.FillRequestHeader(chunk, device.readSupply, mode, SupplySelect(device.programSupply));
         image.CopyTo(packet + kHeaderSize, offset, chunk);
         const bool sent = DriverIsOpen(programmer);
-        if (programmer.SendRequest(kVerifyChunk, length + kHeaderSize, kRequestBufferSize)) {
+        if (programmer.link.SendRequest(kVerifyChunk, length + kHeaderSize, kRequestBufferSize)) {
             const uint32_t matched = Get32(packet);
             if (matched < chunk) {
                 programmer.failureText = Format(

@@ -1,9 +1,10 @@
 // The station's side of the port driver: open, close, version and request sending.
 #include <cstring>
 
-#include "engine/programmer.h"
+#include "link/port_link.h"
+#include "platform/platform_value.h"
 #include "link/operator_notice.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 
 using namespace port_driver;
 
@@ -13,7 +14,7 @@ constexpr uint32_t kVersionNotOpen = 126;
 constexpr uint32_t kVersionNoAnswer = 127;
 }  // namespace
 
-bool Programmer::OpenDriver() {
+bool PortLink::OpenDriver() {
     driverHandle = platform::OpenDevice(kDeviceName);
     if (driverHandle == platform::kNoDevice) {
         ShowWarning(
@@ -25,21 +26,29 @@ bool Programmer::OpenDriver() {
     bool baseTaken = true;
     if (driverOpened) {
         // Only a re-open tells the driver the port base; the first open of a run sends none.
-        Put32(requestBuffer.data(), portBase);
+        Put32(requestBuffer.data(), socket.portBase);
         baseTaken = SendRequest(kSetPortBase, 4, kSmallOutputSize);
     }
     driverOpened = true;
     return baseTaken;
 }
 
-void Programmer::CloseDriver() {
+void PortLink::CloseDriver() {
     if (driverHandle != platform::kNoDevice) {
         platform::CloseDevice(driverHandle);
         driverHandle = platform::kNoDevice;
     }
 }
 
-uint32_t Programmer::GetDriverVersion() {
+PortLink::PortLink(uint32_t platformVersion, platform::RegisterPort* port, SocketState socket)
+    : platformValue(platform::PlatformFamily(platformVersion)), directPort(port),
+      requestBuffer(kRequestBufferSize, 0), socket(socket) {}
+
+bool PortLink::IsDirectMode() const {
+    return platformValue == platform::kDirectPortFamily;
+}
+
+uint32_t PortLink::GetDriverVersion() {
     if (IsDirectMode()) {
         return kVersionDirectMode;
     }
@@ -53,17 +62,17 @@ uint32_t Programmer::GetDriverVersion() {
     return requestBuffer[0];
 }
 
-void Programmer::FillRequestHeader(uint32_t argument, int16_t readSupply, int16_t mode,
+void PortLink::FillRequestHeader(uint32_t argument, int16_t readSupply, int16_t mode,
                                    uint8_t supplySelect) {
     uint8_t* packet = requestBuffer.data();
     Put32(packet + kArgumentOffset, argument);
     Put16(packet + kReadSupplyOffset, static_cast<uint16_t>(readSupply));
     Put16(packet + kPowerModeOffset, static_cast<uint16_t>(mode));
     packet[kSupplySelectOffset] = supplySelect;
-    packet[kResetPolarityOffset] = static_cast<uint8_t>(resetPolarity);
+    packet[kResetPolarityOffset] = static_cast<uint8_t>(socket.resetPolarity);
 }
 
-bool Programmer::SendRequest(uint32_t code, uint32_t inSize, uint32_t outSize) {
+bool PortLink::SendRequest(uint32_t code, uint32_t inSize, uint32_t outSize) {
     if (!driverOpened || driverHandle == platform::kNoDevice) {
         return false;
     }

@@ -1,11 +1,11 @@
 // Makes sure a programmer is on the port and its micro controller answers a pulse request.
-#include "engine/programmer.h"
+#include "link/port_link.h"
 #include "link/wait_bounds.h"
 
-int32_t Programmer::CheckProgrammer() {
-    const uint16_t data = portBase;
-    const uint16_t status = portBase + 1;
-    const uint16_t control = portBase + 2;
+int32_t PortLink::CheckProgrammer() {
+    const uint16_t data = socket.portBase;
+    const uint16_t status = socket.portBase + 1;
+    const uint16_t control = socket.portBase + 2;
     int32_t result = 0;
 
     // Loop-back: status bit 4 must follow data bit 1, inverted.

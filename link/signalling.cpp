@@ -1,8 +1,8 @@
 // The lowest operations on the programmer: register access, waits, power modes and clocks.
 #include <cstdio>
 
-#include "engine/programmer.h"
-#include "link/port_driver_protocol.h"
+#include "link/port_link.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/clock.h"
 
 using namespace port_driver;
@@ -39,7 +39,7 @@ void Delay(int32_t milliseconds) {
     clock.WaitUntilMicroseconds((startMs + static_cast<uint64_t>(milliseconds)) * 1000);
 }
 
-void Programmer::WritePort(uint16_t port, uint8_t value) {
+void PortLink::WritePort(uint16_t port, uint8_t value) {
     if (IsDirectMode()) {
         if (directPort) {
             directPort->Write(port, value);
@@ -50,7 +50,7 @@ void Programmer::WritePort(uint16_t port, uint8_t value) {
         return;
     }
     uint8_t* packet = requestBuffer.data();
-    Put32(packet, static_cast<uint8_t>(port - portBase));
+    Put32(packet, static_cast<uint8_t>(port - socket.portBase));
     packet[4] = value;
     SendRequest(kWriteRegister, 5, kSmallOutputSize);
     if (!lastResult) {
@@ -58,17 +58,17 @@ void Programmer::WritePort(uint16_t port, uint8_t value) {
     }
 }
 
-uint8_t Programmer::ReadPort(uint16_t port) {
+uint8_t PortLink::ReadPort(uint16_t port) {
     if (IsDirectMode()) {
         return directPort ? directPort->Read(port) : 0;
     }
-    Put32(requestBuffer.data(), static_cast<uint8_t>(port - portBase));
+    Put32(requestBuffer.data(), static_cast<uint8_t>(port - socket.portBase));
     return SendRequest(kReadRegister, 4, kSmallOutputSize) ? requestBuffer[0] : 0;
 }
 
-void Programmer::SetPowerMode(int16_t mode, int16_t supplyCode) {
-    const uint16_t data = portBase;
-    const uint16_t control = portBase + kControlOffset;
+void PortLink::SetPowerMode(int16_t mode, int16_t supplyCode) {
+    const uint16_t data = socket.portBase;
+    const uint16_t control = socket.portBase + kControlOffset;
     const uint8_t s = SupplySelect(supplyCode);
     switch (mode) {
     case POWER_PROGRAM:
@@ -90,11 +90,11 @@ void Programmer::SetPowerMode(int16_t mode, int16_t supplyCode) {
         WritePort(data, 0xD8 + s);
         break;
     case POWER_READ: {
-        WritePort(data, resetPolarity == 1 ? 0xDC : 0xD4);
+        WritePort(data, socket.resetPolarity == 1 ? 0xDC : 0xD4);
         WritePort(control, 0x01);
         Delay(200);
         uint8_t pattern = 0;
-        if (ReadModePattern(currentDevice, 0, pattern)) {
+        if (ReadModePattern(socket.currentDevice, 0, pattern)) {
             WritePort(data, pattern);
         } else {
             WritePort(data, 0x02);
@@ -114,19 +114,19 @@ void Programmer::SetPowerMode(int16_t mode, int16_t supplyCode) {
     default:
         break;
     }
-    powerMode = mode;
+    socket.powerMode = mode;
 }
 
-void Programmer::ResetAddressCounter() {
-    const uint16_t data = portBase;
+void PortLink::ResetAddressCounter() {
+    const uint16_t data = socket.portBase;
     uint8_t v = 0;
-    const uint8_t s = currentDevice ? SupplySelect(currentDevice->programSupply) : 0;
-    if (!ReadModePattern(currentDevice, s, v)) {
+    const uint8_t s = socket.currentDevice ? SupplySelect(socket.currentDevice->programSupply) : 0;
+    if (!ReadModePattern(socket.currentDevice, s, v)) {
         WritePort(data, 0x02);
-        WritePort(portBase + kControlOffset, 0x0B);
+        WritePort(socket.portBase + kControlOffset, 0x0B);
         return;
     }
-    if (resetPolarity == 1) {
+    if (socket.resetPolarity == 1) {
         WritePort(data, v);
         WritePort(data, v + 0x08);
         WritePort(data, v);
@@ -137,28 +137,28 @@ void Programmer::ResetAddressCounter() {
     }
 }
 
-void Programmer::ClockAddress(int16_t supplyCode) {
+void PortLink::ClockAddress(int16_t supplyCode) {
     const uint8_t s = SupplySelect(supplyCode);
     if (!IsDirectMode()) {
-        FillRequestHeader(1, currentDevice ? currentDevice->readSupply : 0, powerMode, s);
+        FillRequestHeader(1, socket.currentDevice ? socket.currentDevice->readSupply : 0, socket.powerMode, s);
         SendRequest(kAddressClock, kHeaderSize, kSmallOutputSize);
         return;
     }
-    const uint16_t data = portBase;
-    if (powerMode == POWER_PROGRAM) {
+    const uint16_t data = socket.portBase;
+    if (socket.powerMode == POWER_PROGRAM) {
         WritePort(data, 0xD9 + s);
         WritePort(data, 0xD0 + s);
         WritePort(data, 0xD0 + s);
         WritePort(data, 0xD1 + s);
         WritePort(data, 0xD9 + s);
-    } else if (powerMode == POWER_READ) {
+    } else if (socket.powerMode == POWER_READ) {
         uint8_t v = 0;
-        if (!ReadModePattern(currentDevice, s, v)) {
+        if (!ReadModePattern(socket.currentDevice, s, v)) {
             WritePort(data, 0x02);
-            WritePort(portBase + kControlOffset, 0x0B);
+            WritePort(socket.portBase + kControlOffset, 0x0B);
             return;
         }
-        if (resetPolarity != 1) {
+        if (socket.resetPolarity != 1) {
             v += 0x08;
         }
         WritePort(data, v + 1);

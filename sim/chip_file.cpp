@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/device_catalog.h"
+#include "catalog/device_catalog.h"
 #include "sim/simulated_programmer.h"
 
 namespace sim {

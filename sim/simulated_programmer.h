@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/prom_device.h"
+#include "catalog/prom_device.h"
 #include "platform/register_port.h"
 #include "sim/virtual_clock.h"
 

@@ -10,7 +10,7 @@
 
 #include "engine/programmer.h"
 #include "ui/about_dialog.h"
-#include "ui/operator_services.h"
+#include "buffer/operator_services.h"
 #include "ui/station_icon.h"
 #include "ui_main_dialog.h"
 

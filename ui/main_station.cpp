@@ -4,7 +4,7 @@
 
 #include "driver/port_driver.h"
 #include "driver/ppdev_port.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/platform_value.h"
 #include "platform/profile_path.h"
 #include "ui/qt_operator.h"

@@ -1,7 +1,7 @@
 #include "ui/program_options.h"
 
 #include "engine/programmer.h"
-#include "ui/operator_services.h"
+#include "buffer/operator_services.h"
 
 namespace {
 

@@ -32,7 +32,7 @@ std::string PromApp::SettingsPath() const {
 }
 
 bool PromApp::InitInstance() {
-    programmer.platformValue = platform::PlatformFamily(platformVersion);
+    programmer.link.platformValue = platform::PlatformFamily(platformVersion);
     const std::string settingsPath = SettingsPath();
     // Any value is taken as it is (only its low 16 bits fit a port base); the driver learns
     // the base only when the operator changes the port.

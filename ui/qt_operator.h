@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "ui/operator_services.h"
+#include "buffer/operator_services.h"
 
 // The operator services as Qt dialogs: message boxes owned by the active window, Qt's file
 // dialogs and the three option prompts.

@@ -1,6 +1,6 @@
 #include "engine/programmer.h"
 #include "ui/main_dialog.h"
-#include "ui/operator_services.h"
+#include "buffer/operator_services.h"
 #include "ui/program_options.h"
 #include "ui_main_dialog.h"
 

@@ -5,7 +5,7 @@
 #include "cli/commands.h"
 #include "platform/platform_value.h"
 #include "promtool_harness.h"
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "driver/port_driver.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/clock.h"
 #include "platform/device_transport.h"
 #include "recording_register_port.h"

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 #include "simulated_socket.h"
 
 namespace {

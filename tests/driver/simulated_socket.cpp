@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "driver/port_driver.h"
-#include "engine/device_catalog.h"
-#include "link/port_driver_protocol.h"
+#include "catalog/device_catalog.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/clock.h"
 #include "platform/device_transport.h"
 #include "random_image.h"

@@ -9,10 +9,10 @@
 
 #include "engine/programmer.h"
 #include "engine/status_line.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/platform_value.h"
 #include "recording_port.h"
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 #include "virtual_time.h"
 
 namespace {

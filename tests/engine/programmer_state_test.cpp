@@ -30,14 +30,14 @@ TEST_F(ProgrammerStateTest, DefaultsAfterConstruction) {
     EXPECT_EQ(programmer.currentDevice, nullptr);
     EXPECT_EQ(programmer.powerMode, POWER_OFF);
     EXPECT_TRUE(programmer.IsDirectMode());
-    EXPECT_FALSE(programmer.driverOpened);
+    EXPECT_FALSE(programmer.link.driverOpened);
 }
 
 TEST_F(ProgrammerStateTest, OnlyTheDirectFamilyValueSelectsDirectMode) {
     EXPECT_EQ(platform::PlatformFamily(0xC0001234), 0xC000);
-    programmer.platformValue = 0xC001;
+    programmer.link.platformValue = 0xC001;
     EXPECT_FALSE(programmer.IsDirectMode());
-    programmer.platformValue = 0x8000;
+    programmer.link.platformValue = 0x8000;
     EXPECT_FALSE(programmer.IsDirectMode());
 }
 

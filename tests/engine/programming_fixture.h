@@ -12,10 +12,10 @@
 
 #include "engine/programmer.h"
 #include "engine/status_line.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/device_transport.h"
 #include "platform/platform_value.h"
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 #include "random_image.h"
 
 enum class StationMode { Direct, Driver };

@@ -11,10 +11,10 @@
 #include "engine/programmer.h"
 #include "engine/status_line.h"
 #include "link/operator_notice.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/platform_value.h"
 #include "recording_port.h"
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 #include "virtual_time.h"
 #include "random_image.h"
 
@@ -352,7 +352,7 @@ TEST_F(DriverReadTest, FailedReadRequestEndsTheTransferButTheStateTextIsSet) {
 TEST_F(DriverReadTest, ClosedDriverReadsNothingButStillSetsTheStateText) {
     Use("XC1765D");
     programmer.CloseDriver();
-    programmer.lastResult = false;
+    programmer.link.lastResult = false;
     programmer.ReadPart();
     EXPECT_TRUE(driver.requests.empty());
     EXPECT_EQ(programmer.buffer[0], 0xFF);

@@ -5,7 +5,7 @@
 
 #include "engine/programmer.h"
 #include "link/operator_notice.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/platform_value.h"
 #include "virtual_time.h"
 
@@ -84,7 +84,7 @@ protected:
 
 TEST_F(DriverLinkTest, RegisterWritesAndReadsTravelAsPackets) {
     Programmer programmer(platform::kDriverFamilyVersion);
-    ASSERT_TRUE(programmer.driverOpened);
+    ASSERT_TRUE(programmer.link.driverOpened);
     EXPECT_TRUE(warnings.empty());
     // The power-off at construction: DATA 0xC0, DATA 0x02, CTRL 0x0B as offset + value packets.
     auto writes = RequestsWithCode(kWriteRegister);
@@ -118,7 +118,7 @@ TEST_F(DriverLinkTest, FailedOpenWarnsAndSkipsEveryRequest) {
     EXPECT_EQ(warnings[0],
               "Kvaldev Device Error|Device driver not installed or not operating properly. Please "
               "verify device 'Kvaldev' is installed and started in the Control Panel -- Devices applet");
-    EXPECT_FALSE(programmer.driverOpened);
+    EXPECT_FALSE(programmer.link.driverOpened);
     EXPECT_EQ(programmer.ReadPort(programmer.portBase + 1), 0);
     EXPECT_TRUE(driver.requests.empty());
     EXPECT_EQ(programmer.GetDriverVersion(), 126u);
@@ -147,7 +147,7 @@ TEST_F(DriverLinkTest, FailedWriteReportsOnStandardOutputAndReadGivesZero) {
     testing::internal::CaptureStdout();
     programmer.WritePort(programmer.portBase, 0x12);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: DeviceIoControl\n");
-    EXPECT_FALSE(programmer.lastResult);
+    EXPECT_FALSE(programmer.link.lastResult);
     EXPECT_EQ(programmer.ReadPort(programmer.portBase + 1), 0);
 }
 

@@ -9,7 +9,7 @@
 #include "link/operator_notice.h"
 #include "platform/platform_value.h"
 #include "recording_port.h"
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 #include "virtual_time.h"
 
 namespace {

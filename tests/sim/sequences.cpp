@@ -4,7 +4,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "engine/device_catalog.h"
+#include "catalog/device_catalog.h"
 #include "random_image.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/prom_device.h"
+#include "catalog/prom_device.h"
 #include "platform/register_port.h"
 #include "sim/simulated_programmer.h"
 #include "sim/virtual_clock.h"

@@ -12,7 +12,7 @@
 #include "dialog_driver.h"
 #include "engine/programmer.h"
 #include "platform/platform_value.h"
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 #include "ui/buffer_section_dialog.h"
 #include "ui/buffer_view_dialog.h"
 #include "ui/busy_prompt_dialog.h"

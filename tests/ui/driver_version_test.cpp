@@ -7,7 +7,7 @@
 #include "buffer/record_file.h"
 #include "engine/programmer.h"
 #include "link/operator_notice.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 #include "platform/device_transport.h"
 #include "platform/platform_value.h"
 #include "scripted_operator.h"

@@ -20,16 +20,16 @@ protected:
 TEST_P(PortSelector, ChoosingAPortMovesTheBaseAndTheProgrammerIsLookedForThere) {
     Insert("XC1718L");
     Window();
-    const platform::DeviceHandle handleBefore = programmer.driverHandle;
+    const platform::DeviceHandle handleBefore = programmer.link.driverHandle;
 
     PressKey(Qt::Key_Down);
     EXPECT_EQ(Ports()->currentIndex(), 1);
     EXPECT_EQ(programmer.portBase, 0x278);
     if (GetParam() == PortAccess::Driver) {
-        EXPECT_NE(programmer.driverHandle, handleBefore);   // closed and opened again
-        EXPECT_NE(programmer.driverHandle, platform::kNoDevice);
+        EXPECT_NE(programmer.link.driverHandle, handleBefore);   // closed and opened again
+        EXPECT_NE(programmer.link.driverHandle, platform::kNoDevice);
     } else {
-        EXPECT_EQ(programmer.driverHandle, platform::kNoDevice);
+        EXPECT_EQ(programmer.link.driverHandle, platform::kNoDevice);
     }
     Click(1002);
     ASSERT_EQ(operatorScript.messages.size(), 1u);

@@ -6,7 +6,7 @@
 #include "engine/programmer.h"
 #include "platform/platform_value.h"
 #include "recording_port.h"
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 #include "ui/prom_info_dialog.h"
 #include "virtual_time.h"
 

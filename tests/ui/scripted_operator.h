@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/operator_services.h"
+#include "buffer/operator_services.h"
 
 // Answers the station's questions from a script and records everything it was asked.
 // A question with no scripted answer fails the test.

@@ -19,8 +19,8 @@
 
 #include "engine/programmer.h"
 #include "platform/platform_value.h"
-#include "sim/simulated_station.h"
-#include "ui/simulated_programmer_window.h"
+#include "station/simulated_station.h"
+#include "ui/simulated/simulated_programmer_window.h"
 
 namespace fs = std::filesystem;
 

@@ -17,7 +17,7 @@
 #include "platform/platform_value.h"
 #include "platform/profile_file.h"
 #include "scripted_operator.h"
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 #include "ui/main_dialog.h"
 #include "ui/prom_app.h"
 #include "ui/station_objects.h"

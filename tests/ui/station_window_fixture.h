@@ -10,7 +10,7 @@
 #include "engine/programmer.h"
 #include "platform/platform_value.h"
 #include "scripted_operator.h"
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 #include "ui/main_dialog.h"
 
 enum class PortAccess { Direct, Driver };

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/prom_device.h"
+#include "catalog/prom_device.h"
 
 // The ordered list of PROM types the station knows. It owns its entries; their addresses
 // stay valid for the life of the list, so a current-device pointer may point into it.

@@ -1,7 +1,7 @@
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 
 #include "driver/port_driver.h"
-#include "link/port_driver_protocol.h"
+#include "protocol/port_driver_protocol.h"
 
 namespace sim {
 

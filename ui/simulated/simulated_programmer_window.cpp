@@ -1,4 +1,4 @@
-#include "ui/simulated_programmer_window.h"
+#include "ui/simulated/simulated_programmer_window.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,4 +1,4 @@
-#include "engine/device_catalog.h"
+#include "catalog/device_catalog.h"
 
 #include <array>
 

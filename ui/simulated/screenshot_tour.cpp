@@ -1,4 +1,4 @@
-#include "ui/screenshot_tour.h"
+#include "ui/simulated/screenshot_tour.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,7 +26,7 @@
 #include "ui/output_prompt_dialog.h"
 #include "ui/prom_info_dialog.h"
 #include "ui/reset_prompt_dialog.h"
-#include "ui/simulated_programmer_window.h"
+#include "ui/simulated/simulated_programmer_window.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/simulator_settings.h"
+#include "ui/simulated/simulator_settings.h"
 
 #include "platform/platform_value.h"
 #include "platform/profile_file.h"

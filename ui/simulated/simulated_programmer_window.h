@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/device_catalog.h"
-#include "ui/simulator_settings.h"
+#include "catalog/device_catalog.h"
+#include "ui/simulated/simulator_settings.h"
 
 namespace sim {
 class SimulatedProgrammer;

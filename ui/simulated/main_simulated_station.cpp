@@ -4,10 +4,10 @@
 #include <QTimer>
 #include <cstdlib>
 
-#include "sim/simulated_station.h"
+#include "station/simulated_station.h"
 #include "ui/qt_operator.h"
-#include "ui/screenshot_tour.h"
-#include "ui/simulated_programmer_window.h"
+#include "ui/simulated/screenshot_tour.h"
+#include "ui/simulated/simulated_programmer_window.h"
 #include "ui/station_objects.h"
 
 int main(int argc, char** argv) {

@@ -1,0 +1,38 @@
+# Fails when a source file includes a header of a folder its own folder may not use.
+# Run as: cmake -DSOURCE_DIR=<project> -P CheckLayers.cmake
+#
+# folder        may include
+set(allowed_platform platform)
+set(allowed_protocol protocol)
+set(allowed_catalog catalog)
+set(allowed_link link platform protocol catalog)
+set(allowed_engine engine link platform protocol catalog)
+set(allowed_buffer buffer engine link platform protocol catalog)
+set(allowed_driver driver platform protocol catalog)
+set(allowed_sim sim platform catalog)
+set(allowed_station station sim driver platform protocol catalog)
+set(allowed_cli cli buffer engine link station sim driver platform protocol catalog)
+set(allowed_ui ui buffer engine link driver platform protocol catalog)
+# The simulated station's window and programs: everything the station has, and the simulator.
+set(allowed_ui_simulated ui buffer engine link station sim driver platform protocol catalog)
+
+set(layers platform protocol catalog link engine buffer driver sim station cli ui ui/simulated)
+set(problems "")
+foreach(layer ${layers})
+  string(REPLACE "/" "_" key ${layer})
+  file(GLOB sources ${SOURCE_DIR}/${layer}/*.cpp ${SOURCE_DIR}/${layer}/*.h)
+  foreach(source ${sources})
+    file(STRINGS ${source} includes REGEX "^#include \"[a-z_]+/")
+    foreach(line ${includes})
+      string(REGEX REPLACE "^#include \"([a-z_]+)/.*" "\\1" folder "${line}")
+      list(FIND allowed_${key} ${folder} found)
+      if(found EQUAL -1)
+        file(RELATIVE_PATH shown ${SOURCE_DIR} ${source})
+        string(APPEND problems "  ${shown}: ${line}\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(problems)
+  message(FATAL_ERROR "Includes against the layers (see the README's layer table):\n${problems}")
+endif()
