@@ -19,6 +19,8 @@ public:
     static const DeviceCatalog& Standard();
     // Looks a type up by its exact name; nullptr when there is none.
     const PromDevice* FindByName(const std::string& name) const;
+    // Looks a type up by the device code it answers with; nullptr when none answers so.
+    const PromDevice* FindByCode(uint16_t deviceCode) const;
 
 private:
     std::vector<std::unique_ptr<PromDevice>> entries;

@@ -23,8 +23,18 @@ struct PromDevice {
     PromDevice& operator=(const PromDevice&) = default;
 };
 
-// Extended devices are read word by word in programming mode and carry the express-output
-// and busy-pin option bits.
+// How a part is programmed; the low four bits of its device code (F) tell.
+enum class ProgrammingFamily {
+    Newer,        // F = 2, 3, 4, 5 or C: read back after each pulse; the programmer's control
+                  // stays at 2 for the retries, and the reset bit takes control 3
+    ReadBack,     // the other read-back parts: control 0 for the retries, 7 for the reset bit
+    SinglePulse,  // F = E or F: one programmer-timed pulse under control 5, no read-back
+};
+ProgrammingFamily FamilyOf(uint16_t deviceCode);
+
+// Extended devices (F = C) are read word by word in programming mode and carry the
+// express-output and busy-pin option bits.
+bool IsExtendedCode(uint16_t deviceCode);
 bool IsExtended(const PromDevice& device);
 
 // Supply-select value added to the data-register patterns: 4 for any supply but 5.0 V.

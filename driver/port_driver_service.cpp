@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "driver/array_pieces.h"
-#include "driver/extended_devices.h"
+#include "catalog/device_catalog.h"
 #include "driver/identifier_requests.h"
 #include "driver/port_signals.h"
 #include "driver/program_chunk.h"
@@ -33,6 +33,12 @@ bool IsSupplyCode(int16_t code) {
 // Words of 32, 64 or 128 bits are all the catalogue has.
 bool IsWordSize(uint32_t bits) {
     return bits == 32 || bits == 64 || bits == 128;
+}
+
+// Word size in bits of the extended part that answers with this code; 0 for any other code.
+uint16_t ExtendedWordSize(uint16_t deviceCode) {
+    const PromDevice* type = DeviceCatalog::Standard().FindByCode(deviceCode);
+    return type && IsExtended(*type) ? type->wordSize : 0;
 }
 
 std::string PortText(uint16_t base) {
@@ -293,11 +299,11 @@ uint32_t PortDriverService::ProgramArray(const Request& request) {
     const uint8_t idCode = request.in[kIdCodeOffset];
     // Words are programmed in programming mode only.
     if (header.powerMode != 3 || !IsSupplyCode(header.readSupply) || !IsWordSize(wordSize) ||
-        (IsExtendedDeviceCode(idCode) && ExtendedWordSize(idCode) != wordSize) ||
+        (IsExtendedCode(idCode) && ExtendedWordSize(idCode) != wordSize) ||
         request.inSize - kProgramHeaderSize < uint64_t{header.argument} * (wordSize / 8u)) {
         return 0;
     }
-    extendedWordSize = IsExtendedDeviceCode(idCode) ? wordSize : 0;
+    extendedWordSize = IsExtendedCode(idCode) ? wordSize : 0;
     PortSignals signals(*port, portBase);
     const uint32_t programmed =
         ProgramChunk(signals, ProgramChunkRequest{header, wordSize, idCode, request.in + kProgramHeaderSize});

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "driver/extended_devices.h"
+#include "catalog/prom_device.h"
 
 namespace driver {
 namespace {
@@ -52,8 +52,7 @@ bool ReadBackMatches(PortSignals& signals, uint8_t s, const uint8_t* word, uint1
 // Pulses, reads back and pulses again while the word differs, at most three times.
 bool ProgramWithReadBack(PortSignals& signals, const ProgramChunkRequest& chunk, const uint8_t* word) {
     const uint8_t s = chunk.header.supplySelect;
-    const uint8_t family = chunk.idCode & 0x0F;
-    const bool holdControl = family == 2 || family == 3 || family == 4 || family == 5 || family == 12;
+    const bool holdControl = FamilyOf(chunk.idCode) == ProgrammingFamily::Newer;
     signals.Control(2);
     signals.Data(0xD8 + s);
     ShiftWordIn(signals, s, word, chunk.wordSize);
@@ -94,7 +93,7 @@ bool ProgramWithOnePulse(PortSignals& signals, const ProgramChunkRequest& chunk,
 
 // An erased word needs no pulse; an extended part still has its output register clocked through.
 void SkipErasedWord(PortSignals& signals, const ProgramChunkRequest& chunk) {
-    if (!IsExtendedDeviceCode(chunk.idCode)) {
+    if (!IsExtendedCode(chunk.idCode)) {
         return;
     }
     const uint8_t s = chunk.header.supplySelect;
@@ -108,11 +107,10 @@ void SkipErasedWord(PortSignals& signals, const ProgramChunkRequest& chunk) {
 bool ProgramWord(PortSignals& signals, const ProgramChunkRequest& chunk, const uint8_t* word) {
     const uint32_t wordBytes = chunk.wordSize / 8u;
     const bool erased = std::all_of(word, word + wordBytes, [](uint8_t b) { return b == 0xFF; });
-    const uint8_t family = chunk.idCode & 0x0F;
     bool programmed = true;
     if (erased) {
         SkipErasedWord(signals, chunk);
-    } else if (family == 0x0E || family == 0x0F) {
+    } else if (FamilyOf(chunk.idCode) == ProgrammingFamily::SinglePulse) {
         programmed = ProgramWithOnePulse(signals, chunk, word);
     } else {
         programmed = ProgramWithReadBack(signals, chunk, word);

@@ -22,23 +22,40 @@ struct OptionBit {
 };
 
 constexpr OptionBit kResetBit{
-    PROGRAM_RESET_LOW, &Programmer::resetPolarity, false,
-    "Power On - Reset Pin Programming", "Reset Pin Programming", "Power Off - Reset Pin Programming",
-    "Reset Failed To Program", "Device programmed. Reset polarity already active low", nullptr};
+    .flag = PROGRAM_RESET_LOW,
+    .field = &Programmer::resetPolarity,
+    .extendedOnly = false,
+    .powerOnText = "Power On - Reset Pin Programming",
+    .statusText = "Reset Pin Programming",
+    .powerOffText = "Power Off - Reset Pin Programming",
+    .failedText = "Reset Failed To Program",
+    .alreadyProgrammedText = "Device programmed. Reset polarity already active low",
+    .notExtendedText = nullptr,
+};
 
 constexpr OptionBit kExpressBit{
-    PROGRAM_EXPRESS_PARALLEL, &Programmer::expressOutput, true,
-    "Power On - Express Mode Programming", "Express Mode Programming",
-    "Power Off - Express Mode Programming", "Express Mode Bit Failed To Program",
-    "Device programmed. Express Mode Bit Already Set Parallel (Bit is active low)",
-    "Device programmed. Express Mode programming failed"};
+    .flag = PROGRAM_EXPRESS_PARALLEL,
+    .field = &Programmer::expressOutput,
+    .extendedOnly = true,
+    .powerOnText = "Power On - Express Mode Programming",
+    .statusText = "Express Mode Programming",
+    .powerOffText = "Power Off - Express Mode Programming",
+    .failedText = "Express Mode Bit Failed To Program",
+    .alreadyProgrammedText = "Device programmed. Express Mode Bit Already Set Parallel (Bit is active low)",
+    .notExtendedText = "Device programmed. Express Mode programming failed",
+};
 
 constexpr OptionBit kBusyBit{
-    PROGRAM_BUSY_PULLDOWN, &Programmer::busyPin, true,
-    "Power On - Busy Pin Pulldown Programming", "Busy Pin Pulldown Programming",
-    "Power Off - Busy Pin Pulldown", "Busy Pin Pulldown Bit Failed To Program",
-    "Device programmed. Busy Pin Pulldown Already Enabled (Bit is active low)",
-    "Device programmed. Busy Pin Pulldown programming failed"};
+    .flag = PROGRAM_BUSY_PULLDOWN,
+    .field = &Programmer::busyPin,
+    .extendedOnly = true,
+    .powerOnText = "Power On - Busy Pin Pulldown Programming",
+    .statusText = "Busy Pin Pulldown Programming",
+    .powerOffText = "Power Off - Busy Pin Pulldown",
+    .failedText = "Busy Pin Pulldown Bit Failed To Program",
+    .alreadyProgrammedText = "Device programmed. Busy Pin Pulldown Already Enabled (Bit is active low)",
+    .notExtendedText = "Device programmed. Busy Pin Pulldown programming failed",
+};
 
 // The signals that reach one bit: how far into the programming-mode address space it lies,
 // the data pair that shifts a 0 into the input register, and the pulse's values.
@@ -59,19 +76,23 @@ bool IsResetBit(const OptionBit& bit) {
 OptionSignals SignalsFor(const OptionBit& bit, const PromDevice& device) {
     if (!IsResetBit(bit)) {
         // Fixed values: the express and busy bits are selected with bit 2 set whatever the supply.
-        const uint32_t clocks = bit.flag == PROGRAM_EXPRESS_PARALLEL ? 0x200A0 : 0x200C0;
-        return {clocks, 0xDE, 0xDF, 3, 0x5C, 0xDC, 0xCC};
+        return {.clocks = bit.flag == PROGRAM_EXPRESS_PARALLEL ? 0x200A0u : 0x200C0u,
+                .zeroBit = 0xDE,
+                .zeroBitClock = 0xDF,
+                .control = 3,
+                .pulseStart = 0x5C,
+                .pulseEnd = 0xDC,
+                .readValue = 0xCC};
     }
     const uint8_t s = SupplySelect(device.programSupply);
-    const uint8_t family = device.idCode & 0x0F;
-    const bool lowControl = family == 2 || family == 3 || family == 4 || family == 5 || family == 12;
-    return {device.optionClocks,
-            static_cast<uint8_t>(0xDA + s),
-            static_cast<uint8_t>(0xDB + s),
-            static_cast<uint8_t>(lowControl ? 3 : 7),
-            static_cast<uint8_t>(0x59 + s),
-            static_cast<uint8_t>(0xD9 + s),
-            static_cast<uint8_t>(0xC9 + s)};
+    const bool newerFamily = FamilyOf(device.idCode) == ProgrammingFamily::Newer;
+    return {.clocks = device.optionClocks,
+            .zeroBit = static_cast<uint8_t>(0xDA + s),
+            .zeroBitClock = static_cast<uint8_t>(0xDB + s),
+            .control = static_cast<uint8_t>(newerFamily ? 3 : 7),
+            .pulseStart = static_cast<uint8_t>(0x59 + s),
+            .pulseEnd = static_cast<uint8_t>(0xD9 + s),
+            .readValue = static_cast<uint8_t>(0xC9 + s)};
 }
 
 std::string PulseFailureText(const OptionBit& bit, PulseAnswer answer) {

@@ -18,16 +18,6 @@ constexpr int kMaxPulses = 3;
     std::exit(1);
 }
 
-// Parts of these families take a single pulse and cannot be read back word by word.
-bool TakesSinglePulse(uint8_t family) {
-    return family == 0x0E || family == 0x0F;
-}
-
-// Families whose programmer control stays at 2 after the read-back.
-bool HoldsControlAfterReadBack(uint8_t family) {
-    return family == 2 || family == 3 || family == 4 || family == 5 || family == 12;
-}
-
 // Into the input register, word bit 0 first; data bit 1 set stands for a 0 bit.
 void ShiftWordIn(Programmer& programmer, uint8_t s, const uint8_t* bits, uint32_t wordSize) {
     const uint16_t data = programmer.portBase;
@@ -78,7 +68,7 @@ bool Programmer::ProgramWord(uint32_t wordIndex, int16_t supplyCode, WordProgram
     const PromDevice& device = *currentDevice;
     const uint32_t wordSize = device.wordSize;
     const uint8_t s = SupplySelect(supplyCode);
-    const uint8_t family = device.idCode & 0x0F;
+    const ProgrammingFamily family = FamilyOf(device.idCode);
     const uint16_t data = portBase;
     const uint16_t control = portBase + 2;
 
@@ -107,7 +97,7 @@ bool Programmer::ProgramWord(uint32_t wordIndex, int16_t supplyCode, WordProgram
                 WritePort(data, 0xC9 + s);
             }
         }
-    } else if (TakesSinglePulse(family)) {
+    } else if (family == ProgrammingFamily::SinglePulse) {
         WritePort(control, 5);
         WritePort(data, 0xD8 + s);
         ShiftWordIn(*this, s, toWrite.get(), wordSize);
@@ -129,7 +119,7 @@ bool Programmer::ProgramWord(uint32_t wordIndex, int16_t supplyCode, WordProgram
             WritePort(data, 0xC8 + s);
             ReadWordBack(*this, s, readBack.get(), wordSize);
             failed = CompareReadBack(toWrite.get(), readBack.get(), wordSize, fault);
-            WritePort(control, HoldsControlAfterReadBack(family) ? 2 : 0);
+            WritePort(control, family == ProgrammingFamily::Newer ? 2 : 0);
             if (!failed || pulses == kMaxPulses) {
                 break;
             }

@@ -19,19 +19,6 @@ constexpr const char* kDriverName = "simulated port driver";
 
 }  // namespace
 
-const PromDevice& CatalogType(const std::string& name) {
-    static const DeviceCatalog catalog = [] {
-        DeviceCatalog standard;
-        standard.AppendStandardDevices();
-        return standard;
-    }();
-    const PromDevice* type = catalog.FindByName(name);
-    if (!type) {
-        throw std::invalid_argument("no catalogue type " + name);
-    }
-    return *type;
-}
-
 SimulatedSocket::SimulatedSocket(const std::string& typeName) : type(CatalogType(typeName)) {
     platform::SetProcessClock(&clock);
     programmer.InsertBlankPart(type);

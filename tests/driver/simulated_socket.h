@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "catalog/prom_device.h"
+#include "catalog_type.h"
 #include "platform/device_transport.h"
 #include "sim/simulated_programmer.h"
 #include "sim/virtual_clock.h"
@@ -64,4 +65,3 @@ private:
     platform::DeviceHandle handle = platform::kNoDevice;
 };
 
-const PromDevice& CatalogType(const std::string& name);

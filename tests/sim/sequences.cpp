@@ -434,14 +434,6 @@ bool PortSequences::ProgramOption(const PromDevice& device, Option option, bool 
     return programmed;
 }
 
-const PromDevice& CatalogType(const std::string& name) {
-    const PromDevice* type = DeviceCatalog::Standard().FindByName(name);
-    if (!type) {
-        throw std::invalid_argument("no catalogue type " + name);
-    }
-    return *type;
-}
-
 std::vector<const PromDevice*> CatalogTypes() {
     std::vector<const PromDevice*> types;
     for (size_t i = 0; i < DeviceCatalog::Standard().GetCount(); ++i) {

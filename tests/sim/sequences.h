@@ -7,6 +7,7 @@
 #include "platform/register_port.h"
 #include "sim/simulated_programmer.h"
 #include "sim/virtual_clock.h"
+#include "catalog_type.h"
 #include "random_image.h"
 
 // The station's direct-mode register sequences, written out independently of the engine so
@@ -97,7 +98,6 @@ private:
     uint16_t base;
 };
 
-const PromDevice& CatalogType(const std::string& name);
 std::vector<const PromDevice*> CatalogTypes();
 
 // A simulated programmer with a part of the given type in the socket.
