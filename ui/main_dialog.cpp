@@ -45,7 +45,7 @@ public:
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
             dialog.stopAsked = true;
         }
-        if (event->type() == QEvent::MouseButtonRelease && watched == dialog.ui->control1) {
+        if (event->type() == QEvent::MouseButtonRelease && watched == dialog.ui->quitButton) {
             dialog.stopAsked = true;
         }
         return true;
@@ -98,25 +98,25 @@ MainDialog::MainDialog(Programmer& programmer, RecordFile& recordFile, std::stri
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     // The status line keeps its place while hidden, so showing it never moves the panel.
-    for (QWidget* statusPart : {static_cast<QWidget*>(ui->control1022), static_cast<QWidget*>(ui->control1021),
+    for (QWidget* statusPart : {static_cast<QWidget*>(ui->statusLabel), static_cast<QWidget*>(ui->statusText),
                                 static_cast<QWidget*>(ui->statusProgress)}) {
         QSizePolicy policy = statusPart->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         statusPart->setSizePolicy(policy);
     }
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    QFont nameFont = ui->control1007->font();
+    QFont nameFont = ui->promNameLine->font();
     nameFont.setBold(true);
-    ui->control1007->setFont(nameFont);
+    ui->promNameLine->setFont(nameFont);
 
     SetUpWindowMenu();
     setWindowIcon(StationIcon());
     SelectPortEntry();
     setWindowTitle(kWindowTitle);
 
-    connect(ui->control1002, &QPushButton::clicked, this, &MainDialog::OnIdentifyProm);
-    connect(ui->control1012, &QComboBox::activated, this, &MainDialog::OnPortSelect);
-    connect(ui->control1, &QPushButton::clicked, this, &MainDialog::accept);
+    connect(ui->identifyButton, &QPushButton::clicked, this, &MainDialog::OnIdentifyProm);
+    connect(ui->portSelector, &QComboBox::activated, this, &MainDialog::OnPortSelect);
+    connect(ui->quitButton, &QPushButton::clicked, this, &MainDialog::accept);
     ConnectCommandButtons();
 
     SetStatusLineWindow(this);
@@ -172,7 +172,7 @@ void MainDialog::SelectPortEntry() {
     } else if (programmer.portBase == 0x3BC) {
         index = 2;
     }
-    ui->control1012->setCurrentIndex(index);
+    ui->portSelector->setCurrentIndex(index);
 }
 
 void MainDialog::OnAbout() {
@@ -230,9 +230,9 @@ void MainDialog::OnIdentifyProm() {
         operatorServices.SetWaitCursor(true);
         SetCommandButtonsEnabled(false);
         SetOptionButtonsEnabled(false);
-        ui->control1019->setText(" ");
-        ui->control1020->setText(" ");
-        for (QLabel* line : {ui->control1009, ui->control1010, ui->control1007, ui->control1008, ui->control1011}) {
+        ui->busyPinLine->setText(" ");
+        ui->expressOutputLine->setText(" ");
+        for (QLabel* line : {ui->wordSizeLine, ui->resetActiveLine, ui->promNameLine, ui->promSizeLine, ui->promBlankLine}) {
             line->setText("Querying...");
         }
         if (programmer.Identify(true)) {
@@ -241,7 +241,7 @@ void MainDialog::OnIdentifyProm() {
         UpdatePromPanel(true);
         operatorServices.SetWaitCursor(false);
     }
-    ui->control1002->setEnabled(true);
+    ui->identifyButton->setEnabled(true);
     setFocus();
 }
 
@@ -249,22 +249,22 @@ void MainDialog::UpdatePromPanel(bool withBlankCheck) {
     programmer.DescribeCurrentDevice(displayedDevice);
     const bool vFamily = IsVFamilyName(displayedDevice.name);
 
-    ui->control1009->setText(QString::asprintf("Word size: %u bits", unsigned{displayedDevice.wordSize}));
-    ui->control1010->setText(programmer.resetPolarity == 1 ? "Reset Active: High" : "Reset Active: Low");
+    ui->wordSizeLine->setText(QString::asprintf("Word size: %u bits", unsigned{displayedDevice.wordSize}));
+    ui->resetActiveLine->setText(programmer.resetPolarity == 1 ? "Reset Active: High" : "Reset Active: Low");
     if (vFamily) {
-        ui->control1019->setText(programmer.busyPin == 1 ? "Busy Pin: Floating" : "Busy Pin: Pulled Down");
-        ui->control1020->setText(programmer.expressOutput == 1 ? "Express Output: Serial" : "Express Output: Parallel");
+        ui->busyPinLine->setText(programmer.busyPin == 1 ? "Busy Pin: Floating" : "Busy Pin: Pulled Down");
+        ui->expressOutputLine->setText(programmer.expressOutput == 1 ? "Express Output: Serial" : "Express Output: Parallel");
     }
-    ui->control1007->setText(QString("PROM name: ") + QString::fromStdString(displayedDevice.name));
-    ui->control1008->setText(QString::asprintf("PROM size: %lu x 1 bit", static_cast<unsigned long>(displayedDevice.sizeBits)));
+    ui->promNameLine->setText(QString("PROM name: ") + QString::fromStdString(displayedDevice.name));
+    ui->promSizeLine->setText(QString::asprintf("PROM size: %lu x 1 bit", static_cast<unsigned long>(displayedDevice.sizeBits)));
 
     // With no device the blank check has nothing to look at: it must not call a missing part blank.
     const bool deviceKnown = displayedDevice.sizeBits != 0;
     const bool blank = withBlankCheck && programmer.BlankCheck() == 1 && programmer.resetPolarity == 1;
     if (withBlankCheck && programmer.stopRequested) {
-        ui->control1011->setText("PROM blank: Not checked");   // the operator stopped it
+        ui->promBlankLine->setText("PROM blank: Not checked");   // the operator stopped it
     } else {
-        ui->control1011->setText(blank && deviceKnown ? "PROM blank: Yes" : "PROM blank: No");
+        ui->promBlankLine->setText(blank && deviceKnown ? "PROM blank: Yes" : "PROM blank: No");
     }
 
     if (deviceKnown) {
@@ -278,29 +278,29 @@ void MainDialog::UpdatePromPanel(bool withBlankCheck) {
 }
 
 void MainDialog::ShowBufferState(const std::string& text) {
-    ui->control1013->setText(QString::fromStdString(text));
+    ui->bufferStateLine->setText(QString::fromStdString(text));
 }
 
 void MainDialog::ShowChecksum(uint16_t checksum) {
-    ui->control1016->setText(QString::asprintf("Checksum: 0x%04X", unsigned{checksum}));
+    ui->checksumLine->setText(QString::asprintf("Checksum: 0x%04X", unsigned{checksum}));
 }
 
 void MainDialog::EnableViewBuffer() {
-    ui->control1014->setEnabled(true);
+    ui->viewBufferButton->setEnabled(true);
 }
 
 void MainDialog::SetCommandButtonsEnabled(bool enabled) {
-    for (QPushButton* button : {ui->control1004, ui->control1006, ui->control1003, ui->control1001,
-                                ui->control1005, ui->control1002}) {
+    for (QPushButton* button : {ui->programButton, ui->saveButton, ui->readButton, ui->loadButton,
+                                ui->compareButton, ui->identifyButton}) {
         button->setEnabled(enabled);
     }
 }
 
 void MainDialog::EnableOptionButtonsForDisplayedDevice() {
-    ui->control1023->setEnabled(true);
-    ui->control1024->setEnabled(true);
+    ui->resetHighButton->setEnabled(true);
+    ui->resetLowButton->setEnabled(true);
     if (IsVFamilyName(displayedDevice.name)) {
-        for (QPushButton* button : {ui->control1025, ui->control1026, ui->control1027, ui->control1028}) {
+        for (QPushButton* button : {ui->serialOutputButton, ui->parallelOutputButton, ui->busyFloatingButton, ui->busyPulledDownButton}) {
             button->setEnabled(true);
         }
     }
@@ -312,8 +312,8 @@ void MainDialog::ReEnableCommands() {
 }
 
 void MainDialog::SetOptionButtonsEnabled(bool enabled) {
-    for (QPushButton* button : {ui->control1023, ui->control1024, ui->control1025, ui->control1026,
-                                ui->control1027, ui->control1028}) {
+    for (QPushButton* button : {ui->resetHighButton, ui->resetLowButton, ui->serialOutputButton, ui->parallelOutputButton,
+                                ui->busyFloatingButton, ui->busyPulledDownButton}) {
         button->setEnabled(enabled);
     }
 }
@@ -327,9 +327,9 @@ int MainDialog::PressedIndex(const QButtonGroup* pair, const QAbstractButton* fi
 }
 
 void MainDialog::TakeOptionChoices() {
-    resetChoice = PressedIndex(ui->resetChoiceGroup, ui->control1023);
-    outputChoice = PressedIndex(ui->outputChoiceGroup, ui->control1025);
-    busyChoice = PressedIndex(ui->busyChoiceGroup, ui->control1027);
+    resetChoice = PressedIndex(ui->resetChoiceGroup, ui->resetHighButton);
+    outputChoice = PressedIndex(ui->outputChoiceGroup, ui->serialOutputButton);
+    busyChoice = PressedIndex(ui->busyChoiceGroup, ui->busyFloatingButton);
 }
 
 void MainDialog::accept() {
@@ -389,13 +389,13 @@ void MainDialog::AskToStopOperation() {
 }
 
 void MainDialog::SetStatusLineVisible(bool visible) {
-    ui->control1022->setVisible(visible);
-    ui->control1021->setVisible(visible);
+    ui->statusLabel->setVisible(visible);
+    ui->statusText->setVisible(visible);
     ui->statusProgress->setVisible(visible && ui->statusProgress->value() >= 0);
 }
 
 void MainDialog::SetStatusLineText(const std::string& text) {
-    ui->control1021->setText(QString::fromStdString(text));
+    ui->statusText->setText(QString::fromStdString(text));
 }
 
 void MainDialog::SetStatusLineProgress(int percent) {

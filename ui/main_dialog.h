@@ -24,7 +24,8 @@ class MainDialog;
 // and the status line that long operations write into. Each command runs to its end on the
 // window's thread; the window registers itself as the status-line window while it exists.
 //
-// Controls carry their resource id in their object name ("control1002" is Identify).
+// Controls are named for what they are ("identifyButton") and keep their resource id in a
+// "controlId" property.
 class MainDialog : public QDialog, public StatusLineWindow, private BufferPanel {
     Q_OBJECT
 

@@ -19,8 +19,8 @@ std::string WithFailureText(const std::string& text, const Programmer& programme
 void MainDialog::OnReadProm() {
     operatorServices.SetWaitCursor(true);
     SetCommandButtonsEnabled(false);
-    ui->control1023->setEnabled(false);
-    ui->control1024->setEnabled(false);
+    ui->resetHighButton->setEnabled(false);
+    ui->resetLowButton->setEnabled(false);
     if (!ProgrammerAnswers()) {
         ReEnableCommands();
         return;
@@ -45,8 +45,8 @@ void MainDialog::OnProgramProm() {
         return;
     }
     SetCommandButtonsEnabled(false);
-    ui->control1019->setText(" ");
-    ui->control1020->setText(" ");
+    ui->busyPinLine->setText(" ");
+    ui->expressOutputLine->setText(" ");
     SetOptionButtonsEnabled(false);
 
     if (!ProgrammerAnswers() || !ConfirmDeviceToProgram()) {

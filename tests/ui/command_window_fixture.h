@@ -27,7 +27,7 @@ protected:
     // Puts `part` in the socket and identifies it; forgets what the operator was told.
     void Identify(const sim::SimulatedProm& part) {
         simulated.programmer.InsertPart(part);
-        Click(1002);
+        Click("identifyButton");
         ASSERT_NE(programmer.currentDevice, nullptr);
         ASSERT_EQ(programmer.currentDevice->name, part.type.name);
         operatorScript.messages.clear();
@@ -38,15 +38,15 @@ protected:
     void Swap(const std::string& type) { simulated.programmer.InsertPart(Blank(programmer, type)); }
 
     // Presses (or moves) an option pair's choice; disabled buttons are set as a pair would keep them.
-    void Choose(int id) { Find<QAbstractButton>(id)->setChecked(true); }
+    void Choose(const std::string& name) { Find<QAbstractButton>(name)->setChecked(true); }
 
-    std::vector<int> EnabledButtons() {
-        static const int kButtons[] = {1002, 1003, 1004, 1005, 1001, 1006, 1014,
-                                       1023, 1024, 1025, 1026, 1027, 1028};
-        std::vector<int> enabled;
-        for (int id : kButtons) {
-            if (Enabled(id)) {
-                enabled.push_back(id);
+    std::vector<std::string> EnabledButtons() {
+        static const char* const kButtons[] = {"identifyButton", "readButton", "programButton", "compareButton", "loadButton", "saveButton", "viewBufferButton",
+                                       "resetHighButton", "resetLowButton", "serialOutputButton", "parallelOutputButton", "busyFloatingButton", "busyPulledDownButton"};
+        std::vector<std::string> enabled;
+        for (const char* name : kButtons) {
+            if (Enabled(name)) {
+                enabled.push_back(name);
             }
         }
         return enabled;
@@ -61,7 +61,7 @@ protected:
 
 // The command buttons and the reset pair: what every command leaves enabled for a part outside
 // the V family (View Buffer aside).
-inline const std::vector<int> kPlainPartButtons = {1002, 1003, 1004, 1005, 1001, 1006, 1023, 1024};
+inline const std::vector<std::string> kPlainPartButtons = {"identifyButton", "readButton", "programButton", "compareButton", "loadButton", "saveButton", "resetHighButton", "resetLowButton"};
 
 // Runs `open`, and `act` on the modal dialog it brings up, from that dialog's event loop.
 // False when no dialog came up; nothing is left waiting for one then.

@@ -49,11 +49,11 @@ protected:
     void SetBuffer(const std::vector<uint8_t>& bytes) { std::copy(bytes.begin(), bytes.end(), programmer.buffer.get()); }
     void Load(const std::string& path) {
         operatorScript.files = {path};
-        Click(1001);
+        Click("loadButton");
     }
     void Save(const std::string& path) {
         operatorScript.files = {path};
-        Click(1006);
+        Click("saveButton");
     }
     std::vector<std::string> Folder() {
         std::vector<std::string> names;
@@ -92,10 +92,10 @@ TEST_F(FileCommands, LoadsEachFormatAndNamesTheBufferAfterTheFile) {
         EXPECT_EQ(Buffer(), data);
         std::string lowerName = name;
         std::transform(lowerName.begin(), lowerName.end(), lowerName.begin(), ::tolower);
-        EXPECT_EQ(Text(1013), "Buffer State: File - " + lowerName);
+        EXPECT_EQ(Text("bufferStateLine"), "Buffer State: File - " + lowerName);
         EXPECT_EQ(programmer.bufferStateText, "Buffer State: File - " + lowerName);
-        EXPECT_EQ(Text(1016), ChecksumLine(data));
-        EXPECT_TRUE(Enabled(1014));
+        EXPECT_EQ(Text("checksumLine"), ChecksumLine(data));
+        EXPECT_TRUE(Enabled("viewBufferButton"));
         EXPECT_FALSE(operatorScript.waitCursor);
         pattern = "*." + lowerName.substr(lowerName.size() - 3);
         EXPECT_EQ(defaultFilePattern, pattern);
@@ -108,7 +108,7 @@ TEST_F(FileCommands, LoadsEachFormatAndNamesTheBufferAfterTheFile) {
     std::vector<uint8_t> expected(kCapacity, 0xFF);
     std::fill_n(expected.begin(), 10, 0x12);
     EXPECT_EQ(Buffer(), expected);
-    EXPECT_EQ(Text(1016), ChecksumLine(expected));
+    EXPECT_EQ(Text("checksumLine"), ChecksumLine(expected));
 }
 
 TEST_F(FileCommands, OneWarningAtMostShownOnceTheBufferLinesNameTheFile) {
@@ -137,7 +137,7 @@ TEST_F(FileCommands, OneWarningAtMostShownOnceTheBufferLinesNameTheFile) {
     std::string lineWhileWarned;
     bool waitCursorWhileWarned = true;
     operatorScript.whileMessageShown = [&] {
-        lineWhileWarned = Text(1013);
+        lineWhileWarned = Text("bufferStateLine");
         waitCursorWhileWarned = operatorScript.waitCursor;
     };
     for (const Case& c : cases) {
@@ -148,7 +148,7 @@ TEST_F(FileCommands, OneWarningAtMostShownOnceTheBufferLinesNameTheFile) {
         EXPECT_FALSE(waitCursorWhileWarned);
         const std::vector<uint8_t> buffer = Buffer();
         EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + c.start.size()), c.start);
-        EXPECT_EQ(Text(1016), ChecksumLine(buffer));
+        EXPECT_EQ(Text("checksumLine"), ChecksumLine(buffer));
     }
 }
 
@@ -157,8 +157,8 @@ TEST_F(FileCommands, AFileThatDoesNotOpenOrHasAnUnknownTypeChangesNothing) {
     SetBuffer(before);
     WriteFile(dir / "image.txt", ":00000001FF\r\n");
     std::filesystem::create_directory(dir / "folder.bin");
-    const std::string stateLine = Text(1013);
-    const std::string checksumLine = Text(1016);
+    const std::string stateLine = Text("bufferStateLine");
+    const std::string checksumLine = Text("checksumLine");
 
     struct Case {
         const char* name;
@@ -175,9 +175,9 @@ TEST_F(FileCommands, AFileThatDoesNotOpenOrHasAnUnknownTypeChangesNothing) {
         Load(dir / c.name);
         ExpectWarning(c.text, "Load From File");
         EXPECT_EQ(Buffer(), before);
-        EXPECT_EQ(Text(1013), stateLine);
-        EXPECT_EQ(Text(1016), checksumLine);
-        EXPECT_FALSE(Enabled(1014));
+        EXPECT_EQ(Text("bufferStateLine"), stateLine);
+        EXPECT_EQ(Text("checksumLine"), checksumLine);
+        EXPECT_FALSE(Enabled("viewBufferButton"));
         EXPECT_EQ(defaultFilePattern, "*.mcs");
     }
 
@@ -194,8 +194,8 @@ TEST_F(FileCommands, AFileThatDoesNotOpenOrHasAnUnknownTypeChangesNothing) {
         Load(dir / name);
         ExpectWarning("The file holds no data records", "Load File Warning");
         EXPECT_EQ(Buffer(), before);
-        EXPECT_EQ(Text(1013), stateLine);
-        EXPECT_EQ(Text(1016), checksumLine);
+        EXPECT_EQ(Text("bufferStateLine"), stateLine);
+        EXPECT_EQ(Text("checksumLine"), checksumLine);
         EXPECT_EQ(defaultFilePattern, "*.mcs");
     }
 }
@@ -207,14 +207,14 @@ TEST_F(FileCommands, AReadErrorIsNamedAndTheBufferKeepsWhatWasRead) {
     Load(dir / "memory.bin");
     ExpectWarning("File could not be read: Read error: Input/output error", "Load File Warning");
     EXPECT_EQ(Buffer(), std::vector<uint8_t>(kCapacity, 0xFF));
-    EXPECT_EQ(Text(1013), "Buffer State: File - memory.bin");
-    EXPECT_TRUE(Enabled(1014));
+    EXPECT_EQ(Text("bufferStateLine"), "Buffer State: File - memory.bin");
+    EXPECT_TRUE(Enabled("viewBufferButton"));
 }
 
 TEST_F(FileCommands, SavesEachTypeAndNamesTheBufferAfterTheFile) {
     const std::vector<uint8_t> data = RandomImage(kCapacity, 5);
     SetBuffer(data);
-    const std::string checksumLine = Text(1016);
+    const std::string checksumLine = Text("checksumLine");
     std::string pattern = "*.mcs";
     for (const char* name : {"out.mcs", "out.hex", "OUT.EXO", "out.bin"}) {
         SCOPED_TRACE(name);
@@ -229,12 +229,12 @@ TEST_F(FileCommands, SavesEachTypeAndNamesTheBufferAfterTheFile) {
         EXPECT_EQ(readBack, data);
         std::string lowerName = name;
         std::transform(lowerName.begin(), lowerName.end(), lowerName.begin(), ::tolower);
-        EXPECT_EQ(Text(1013), "Buffer State: File - " + lowerName);
+        EXPECT_EQ(Text("bufferStateLine"), "Buffer State: File - " + lowerName);
         pattern = "*." + lowerName.substr(lowerName.size() - 3);
         EXPECT_EQ(defaultFilePattern, pattern);
         // The buffer did not change: its checksum line and View Buffer stay as they were.
-        EXPECT_EQ(Text(1016), checksumLine);
-        EXPECT_FALSE(Enabled(1014));
+        EXPECT_EQ(Text("checksumLine"), checksumLine);
+        EXPECT_FALSE(Enabled("viewBufferButton"));
         EXPECT_FALSE(operatorScript.waitCursor);
     }
     EXPECT_EQ(ReadFile(dir / "out.hex"), ReadFile(dir / "out.mcs"));
@@ -243,7 +243,7 @@ TEST_F(FileCommands, SavesEachTypeAndNamesTheBufferAfterTheFile) {
 }
 
 TEST_F(FileCommands, AnUnknownTypeOrAFileThatCannotBeCreatedIsRefused) {
-    const std::string stateLine = Text(1013);
+    const std::string stateLine = Text("bufferStateLine");
     Save(dir / "out.txt");
     ExpectWarning("Valid filetypes are [mcs], [hex], [exo], or [bin]", "Save To File");
     EXPECT_TRUE(Folder().empty());
@@ -253,13 +253,13 @@ TEST_F(FileCommands, AnUnknownTypeOrAFileThatCannotBeCreatedIsRefused) {
     ExpectWarning("File could not be created", "Save To File");
     EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.bin"));
     EXPECT_EQ(Folder(), std::vector<std::string>{"folder.bin"});
-    EXPECT_EQ(Text(1013), stateLine);
+    EXPECT_EQ(Text("bufferStateLine"), stateLine);
     EXPECT_EQ(defaultFilePattern, "*.mcs");
 }
 
 TEST_F(FileCommands, AFailedWriteNamesTheErrorAndLeavesTheOldFileIntact) {
     WriteFile(dir / "keep.mcs", "old contents");
-    const std::string stateLine = Text(1013);
+    const std::string stateLine = Text("bufferStateLine");
 
     {
         FileSizeLimit limit(4096);   // the write fails part way
@@ -270,7 +270,7 @@ TEST_F(FileCommands, AFailedWriteNamesTheErrorAndLeavesTheOldFileIntact) {
     ExpectWarning("File could not be written: Write error: File too large", "Save To File");
     EXPECT_EQ(ReadFile(dir / "keep.mcs"), "old contents");
     EXPECT_EQ(Folder(), std::vector<std::string>{"keep.mcs"});
-    EXPECT_EQ(Text(1013), stateLine);
+    EXPECT_EQ(Text("bufferStateLine"), stateLine);
     EXPECT_EQ(defaultFilePattern, "*.mcs");
 }
 

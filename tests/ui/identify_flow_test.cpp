@@ -7,8 +7,8 @@
 
 namespace {
 
-const int kPanelLines[] = {1007, 1011, 1010, 1020, 1019, 1009, 1008, 1013, 1016};
-const int kButtons[] = {1002, 1003, 1004, 1005, 1001, 1006, 1014, 1023, 1024, 1025, 1026, 1027, 1028};
+const char* const kPanelLines[] = {"promNameLine", "promBlankLine", "resetActiveLine", "expressOutputLine", "busyPinLine", "wordSizeLine", "promSizeLine", "bufferStateLine", "checksumLine"};
+const char* const kButtons[] = {"identifyButton", "readButton", "programButton", "compareButton", "loadButton", "saveButton", "viewBufferButton", "resetHighButton", "resetLowButton", "serialOutputButton", "parallelOutputButton", "busyFloatingButton", "busyPulledDownButton"};
 
 
 class IdentifyFlow : public StationWindowInEachMode {
@@ -16,29 +16,29 @@ protected:
     // Everything the operator can see of the PROM and buffer panels and the buttons.
     std::vector<std::string> State() {
         std::vector<std::string> state;
-        for (int id : kPanelLines) {
-            state.push_back(std::to_string(id) + (Shown(id) ? " shown: " : " hidden: ") + Text(id));
+        for (const std::string name : kPanelLines) {
+            state.push_back(name + (Shown(name) ? " shown: " : " hidden: ") + Text(name));
         }
-        for (int id : kButtons) {
-            state.push_back(std::to_string(id) + (Enabled(id) ? " enabled" : " disabled"));
+        for (const std::string name : kButtons) {
+            state.push_back(name + (Enabled(name) ? " enabled" : " disabled"));
         }
-        state.push_back(Shown(1022) || Shown(1021) ? "status shown" : "status hidden");
+        state.push_back(Shown("statusLabel") || Shown("statusText") ? "status shown" : "status hidden");
         return state;
     }
-    std::vector<int> EnabledButtons() {
-        std::vector<int> enabled;
-        for (int id : kButtons) {
-            if (Enabled(id)) {
-                enabled.push_back(id);
+    std::vector<std::string> EnabledButtons() {
+        std::vector<std::string> enabled;
+        for (const char* name : kButtons) {
+            if (Enabled(name)) {
+                enabled.push_back(name);
             }
         }
         return enabled;
     }
     void Identify() {
-        Click(1002);
+        Click("identifyButton");
         EXPECT_FALSE(operatorScript.waitCursor);
-        EXPECT_FALSE(Shown(1022));   // the status line is hidden between operations
-        EXPECT_FALSE(Shown(1021));
+        EXPECT_FALSE(Shown("statusLabel"));   // the status line is hidden between operations
+        EXPECT_FALSE(Shown("statusText"));
     }
 };
 
@@ -46,18 +46,18 @@ TEST_P(IdentifyFlow, PlainPartShowsItsPanelAndEnablesTheCommands) {
     Insert("XC1765D");
     Identify();
     EXPECT_TRUE(operatorScript.messages.empty());
-    EXPECT_EQ(Text(1007), "PROM name: XC1765D");
-    EXPECT_EQ(Text(1011), "PROM blank: Yes");
-    EXPECT_EQ(Text(1010), "Reset Active: High");
-    EXPECT_EQ(Text(1020), " ");
-    EXPECT_EQ(Text(1019), " ");
-    EXPECT_EQ(Text(1009), "Word size: 32 bits");
-    EXPECT_EQ(Text(1008), "PROM size: 65536 x 1 bit");
-    EXPECT_FALSE(Shown(1009));
-    EXPECT_FALSE(Shown(1008));
-    EXPECT_EQ(Text(1013), "Buffer State: Empty");
-    EXPECT_EQ(Text(1016), "Checksum: 0xE000");   // 8192 bytes of 0xFF
-    EXPECT_EQ(EnabledButtons(), (std::vector<int>{1002, 1003, 1004, 1005, 1001, 1006, 1023, 1024}));
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC1765D");
+    EXPECT_EQ(Text("promBlankLine"), "PROM blank: Yes");
+    EXPECT_EQ(Text("resetActiveLine"), "Reset Active: High");
+    EXPECT_EQ(Text("expressOutputLine"), " ");
+    EXPECT_EQ(Text("busyPinLine"), " ");
+    EXPECT_EQ(Text("wordSizeLine"), "Word size: 32 bits");
+    EXPECT_EQ(Text("promSizeLine"), "PROM size: 65536 x 1 bit");
+    EXPECT_FALSE(Shown("wordSizeLine"));
+    EXPECT_FALSE(Shown("promSizeLine"));
+    EXPECT_EQ(Text("bufferStateLine"), "Buffer State: Empty");
+    EXPECT_EQ(Text("checksumLine"), "Checksum: 0xE000");   // 8192 bytes of 0xFF
+    EXPECT_EQ(EnabledButtons(), (std::vector<std::string>{"identifyButton", "readButton", "programButton", "compareButton", "loadButton", "saveButton", "resetHighButton", "resetLowButton"}));
     EXPECT_EQ(programmer.bufferLength, 8192u);
     EXPECT_EQ(displayedDevice.name, "XC1765D");
 }
@@ -73,42 +73,42 @@ TEST_P(IdentifyFlow, VFamilyPartShowsItsOptionLinesAndAllOptionButtons) {
 
     Identify();
     EXPECT_TRUE(operatorScript.messages.empty());
-    EXPECT_EQ(Text(1007), "PROM name: XC17V16");
-    EXPECT_EQ(Text(1011), "PROM blank: No");
-    EXPECT_EQ(Text(1010), "Reset Active: High");
-    EXPECT_EQ(Text(1020), "Express Output: Parallel");
-    EXPECT_EQ(Text(1019), "Busy Pin: Pulled Down");
-    EXPECT_EQ(Text(1009), "Word size: 128 bits");
-    EXPECT_EQ(Text(1008), "PROM size: 16777216 x 1 bit");
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC17V16");
+    EXPECT_EQ(Text("promBlankLine"), "PROM blank: No");
+    EXPECT_EQ(Text("resetActiveLine"), "Reset Active: High");
+    EXPECT_EQ(Text("expressOutputLine"), "Express Output: Parallel");
+    EXPECT_EQ(Text("busyPinLine"), "Busy Pin: Pulled Down");
+    EXPECT_EQ(Text("wordSizeLine"), "Word size: 128 bits");
+    EXPECT_EQ(Text("promSizeLine"), "PROM size: 16777216 x 1 bit");
     EXPECT_EQ(EnabledButtons(),
-              (std::vector<int>{1002, 1003, 1004, 1005, 1001, 1006, 1023, 1024, 1025, 1026, 1027, 1028}));
+              (std::vector<std::string>{"identifyButton", "readButton", "programButton", "compareButton", "loadButton", "saveButton", "resetHighButton", "resetLowButton", "serialOutputButton", "parallelOutputButton", "busyFloatingButton", "busyPulledDownButton"}));
 
     // Another part: the option lines are blanked and the V-family buttons stay disabled.
     Insert("XC17256E");
     Identify();
-    EXPECT_EQ(Text(1007), "PROM name: XC17256E");
-    EXPECT_EQ(Text(1020), " ");
-    EXPECT_EQ(Text(1019), " ");
-    EXPECT_EQ(EnabledButtons(), (std::vector<int>{1002, 1003, 1004, 1005, 1001, 1006, 1023, 1024}));
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC17256E");
+    EXPECT_EQ(Text("expressOutputLine"), " ");
+    EXPECT_EQ(Text("busyPinLine"), " ");
+    EXPECT_EQ(EnabledButtons(), (std::vector<std::string>{"identifyButton", "readButton", "programButton", "compareButton", "loadButton", "saveButton", "resetHighButton", "resetLowButton"}));
 }
 
 TEST_P(IdentifyFlow, ExtendedPartOutsideTheVFamilyHasNoOptionLines) {
     Insert("XC1765X or XC1765EL");
     Identify();
-    EXPECT_EQ(Text(1007), "PROM name: XC1765X or XC1765EL");
-    EXPECT_EQ(Text(1011), "PROM blank: Yes");
-    EXPECT_EQ(Text(1020), " ");
-    EXPECT_EQ(Text(1019), " ");
-    EXPECT_FALSE(Enabled(1025));
-    EXPECT_FALSE(Enabled(1028));
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC1765X or XC1765EL");
+    EXPECT_EQ(Text("promBlankLine"), "PROM blank: Yes");
+    EXPECT_EQ(Text("expressOutputLine"), " ");
+    EXPECT_EQ(Text("busyPinLine"), " ");
+    EXPECT_FALSE(Enabled("serialOutputButton"));
+    EXPECT_FALSE(Enabled("busyPulledDownButton"));
 }
 
 TEST_P(IdentifyFlow, BlankArrayWithResetProgrammedIsNotBlank) {
     Insert("XC1718L", /*resetProgrammed=*/true);
     Identify();
-    EXPECT_EQ(Text(1007), "PROM name: XC1718L");
-    EXPECT_EQ(Text(1010), "Reset Active: Low");
-    EXPECT_EQ(Text(1011), "PROM blank: No");
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC1718L");
+    EXPECT_EQ(Text("resetActiveLine"), "Reset Active: Low");
+    EXPECT_EQ(Text("promBlankLine"), "PROM blank: No");
 }
 
 TEST_P(IdentifyFlow, EmptySocketShowsNoDeviceAndLeavesTheCommandsDisabled) {
@@ -117,12 +117,12 @@ TEST_P(IdentifyFlow, EmptySocketShowsNoDeviceAndLeavesTheCommandsDisabled) {
     simulated.programmer.RemovePart();
     Identify();
     EXPECT_TRUE(operatorScript.messages.empty());
-    EXPECT_EQ(Text(1007), "PROM name: No Device found");
-    EXPECT_EQ(Text(1008), "PROM size: 0 x 1 bit");
-    EXPECT_EQ(Text(1009), "Word size: 0 bits");
+    EXPECT_EQ(Text("promNameLine"), "PROM name: No Device found");
+    EXPECT_EQ(Text("promSizeLine"), "PROM size: 0 x 1 bit");
+    EXPECT_EQ(Text("wordSizeLine"), "Word size: 0 bits");
     // Nothing was there to check: a missing part is not called blank.
-    EXPECT_EQ(Text(1011), "PROM blank: No");
-    EXPECT_EQ(EnabledButtons(), std::vector<int>{1002});
+    EXPECT_EQ(Text("promBlankLine"), "PROM blank: No");
+    EXPECT_EQ(EnabledButtons(), std::vector<std::string>{"identifyButton"});
     EXPECT_EQ(programmer.currentDevice, nullptr);
 }
 
@@ -190,9 +190,9 @@ using IdentifyStatusLine = StationWindowTest;
 TEST_F(IdentifyStatusLine, ShowsTheRunningStepsAndIsHiddenAfterwards) {
     Insert("XC17V16");
     simulated.programmer.Part()->contents[0] = 0x7F;
-    StatusLineSpy spy(Window(), *Find(1022), *Find(1021), *Find<QLabel>(1007));
+    StatusLineSpy spy(Window(), *Find("statusLabel"), *Find("statusText"), *Find<QLabel>("promNameLine"));
     SetStatusLineWindow(&spy);
-    Click(1002);
+    Click("identifyButton");
     SetStatusLineWindow(&Window());
 
     ASSERT_GE(spy.shownTexts.size(), 5u);
@@ -205,9 +205,9 @@ TEST_F(IdentifyStatusLine, ShowsTheRunningStepsAndIsHiddenAfterwards) {
     EXPECT_EQ(spy.nameLines[3], "Querying...");
     EXPECT_NE(std::find(spy.shownTexts.begin(), spy.shownTexts.end(), "Checking: XC17V16"), spy.shownTexts.end());
     EXPECT_NE(std::find(spy.shownTexts.begin(), spy.shownTexts.end(), "Blank Check"), spy.shownTexts.end());
-    EXPECT_FALSE(Shown(1022));
-    EXPECT_FALSE(Shown(1021));
-    EXPECT_EQ(Text(1011), "PROM blank: No");
+    EXPECT_FALSE(Shown("statusLabel"));
+    EXPECT_FALSE(Shown("statusText"));
+    EXPECT_EQ(Text("promBlankLine"), "PROM blank: No");
 }
 
 }  // namespace

@@ -18,7 +18,8 @@
 namespace {
 
 struct ControlSpec {
-    int id;
+    const char* name;
+    int id;   // the control's resource id, kept as its controlId property
     const char* text;
     bool enabled;
     bool shown;
@@ -26,32 +27,32 @@ struct ControlSpec {
 };
 
 const ControlSpec kControls[] = {
-    {1002, "&Identify PROM", true, true, "PROM operations"},
-    {1003, "&Read PROM into buffer", false, true, "PROM operations"},
-    {1023, "Reset &High", false, true, "Program Options"},
-    {1024, "Reset L&ow", false, true, "Program Options"},
-    {1025, "S&erial Output", false, true, "Program Options"},
-    {1026, "Par&allel Output", false, true, "Program Options"},
-    {1027, "Busy &Floating", false, true, "Program Options"},
-    {1028, "Busy Pulled &Down", false, true, "Program Options"},
-    {1004, "&Program PROM from buffer", false, true, "PROM operations"},
-    {1005, "&Compare PROM to buffer", false, true, "PROM operations"},
-    {1001, "&Load file into buffer", false, true, "File operations"},
-    {1006, "&Save buffer to a file", false, true, "File operations"},
-    {1007, "PROM name:", true, true, "PROM information"},
-    {1011, "PROM blank:", true, true, "PROM information"},
-    {1010, "Reset active:", true, true, "PROM information"},
-    {1020, "", true, true, "PROM information"},
-    {1019, "", true, true, "PROM information"},
-    {1009, "Word size:", true, false, "PROM information"},
-    {1008, "PROM size:", true, false, "PROM information"},
-    {1022, "Status:", true, false, "PROM information"},
-    {1021, "", true, false, "PROM information"},
-    {1013, "Buffer Contents: Empty", true, true, "Buffer operations"},
-    {1016, "CheckSum: 0x0000", true, true, "Buffer operations"},
-    {1014, "&View Buffer", false, true, "Buffer operations"},
-    {1015, "LPT Port", true, true, ""},
-    {1, "&Quit", true, true, ""},
+    {"identifyButton", 1002, "&Identify PROM", true, true, "PROM operations"},
+    {"readButton", 1003, "&Read PROM into buffer", false, true, "PROM operations"},
+    {"resetHighButton", 1023, "Reset &High", false, true, "Program Options"},
+    {"resetLowButton", 1024, "Reset L&ow", false, true, "Program Options"},
+    {"serialOutputButton", 1025, "S&erial Output", false, true, "Program Options"},
+    {"parallelOutputButton", 1026, "Par&allel Output", false, true, "Program Options"},
+    {"busyFloatingButton", 1027, "Busy &Floating", false, true, "Program Options"},
+    {"busyPulledDownButton", 1028, "Busy Pulled &Down", false, true, "Program Options"},
+    {"programButton", 1004, "&Program PROM from buffer", false, true, "PROM operations"},
+    {"compareButton", 1005, "&Compare PROM to buffer", false, true, "PROM operations"},
+    {"loadButton", 1001, "&Load file into buffer", false, true, "File operations"},
+    {"saveButton", 1006, "&Save buffer to a file", false, true, "File operations"},
+    {"promNameLine", 1007, "PROM name:", true, true, "PROM information"},
+    {"promBlankLine", 1011, "PROM blank:", true, true, "PROM information"},
+    {"resetActiveLine", 1010, "Reset active:", true, true, "PROM information"},
+    {"expressOutputLine", 1020, "", true, true, "PROM information"},
+    {"busyPinLine", 1019, "", true, true, "PROM information"},
+    {"wordSizeLine", 1009, "Word size:", true, false, "PROM information"},
+    {"promSizeLine", 1008, "PROM size:", true, false, "PROM information"},
+    {"statusLabel", 1022, "Status:", true, false, "PROM information"},
+    {"statusText", 1021, "", true, false, "PROM information"},
+    {"bufferStateLine", 1013, "Buffer Contents: Empty", true, true, "Buffer operations"},
+    {"checksumLine", 1016, "CheckSum: 0x0000", true, true, "Buffer operations"},
+    {"viewBufferButton", 1014, "&View Buffer", false, true, "Buffer operations"},
+    {"portLabel", 1015, "LPT Port", true, true, ""},
+    {"quitButton", 1, "&Quit", true, true, ""},
 };
 
 std::string GroupTitle(QWidget* control) {
@@ -67,23 +68,24 @@ using MainWindowControls = StationWindowTest;
 
 TEST_F(MainWindowControls, OpenWithTheirTextsStatesAndGroups) {
     for (const ControlSpec& spec : kControls) {
-        SCOPED_TRACE(spec.id);
-        EXPECT_EQ(Text(spec.id), spec.text);
-        EXPECT_EQ(Enabled(spec.id), spec.enabled);
-        EXPECT_EQ(Shown(spec.id), spec.shown);
-        EXPECT_EQ(GroupTitle(Find(spec.id)), spec.group);
+        SCOPED_TRACE(spec.name);
+        EXPECT_EQ(Text(spec.name), spec.text);
+        EXPECT_EQ(Enabled(spec.name), spec.enabled);
+        EXPECT_EQ(Shown(spec.name), spec.shown);
+        EXPECT_EQ(GroupTitle(Find(spec.name)), spec.group);
+        EXPECT_EQ(Find(spec.name)->property("controlId").toInt(), spec.id);
     }
-    EXPECT_EQ(Find(1018)->objectName(), "control1018");
-    EXPECT_EQ(qobject_cast<QGroupBox*>(Find(1018))->title(), "PROM information");
+    EXPECT_EQ(Find("promInformationGroup")->property("controlId").toInt(), 1018);
+    EXPECT_EQ(qobject_cast<QGroupBox*>(Find("promInformationGroup"))->title(), "PROM information");
     EXPECT_EQ(Window().windowTitle(), "Xilinx Serial PROM Programmer - Version 4.1 - 8/21/04");
     EXPECT_FALSE(Window().windowIcon().isNull());
     EXPECT_TRUE(Window().windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_TRUE(Find<QPushButton>(1)->isDefault());
+    EXPECT_TRUE(Find<QPushButton>("quitButton")->isDefault());
     EXPECT_TRUE(operatorScript.messages.empty());   // version 8: no driver message
 }
 
 TEST_F(MainWindowControls, PortListIsSortedAndShowsThePortBase) {
-    auto* ports = Find<QComboBox>(1012);
+    auto* ports = Find<QComboBox>("portSelector");
     ASSERT_EQ(ports->count(), 3);
     EXPECT_EQ(ports->itemText(0), "LPT1 (0x378)");
     EXPECT_EQ(ports->itemText(1), "LPT2 (0x278)");
@@ -102,32 +104,33 @@ TEST_F(MainWindowControls, OptionPairsStartUnsetAndStaySetOncePressed) {
     EXPECT_EQ(window.busyChoice, -1);
     EXPECT_EQ(window.outputChoice, -1);
 
-    for (int id = 1023; id <= 1028; ++id) {
-        Find(id)->setEnabled(true);
-        EXPECT_TRUE(Find<QAbstractButton>(id)->isCheckable());
-        EXPECT_FALSE(Find<QAbstractButton>(id)->isChecked());
+    for (const char* name : {"resetHighButton", "resetLowButton", "serialOutputButton", "parallelOutputButton",
+                             "busyFloatingButton", "busyPulledDownButton"}) {
+        Find(name)->setEnabled(true);
+        EXPECT_TRUE(Find<QAbstractButton>(name)->isCheckable());
+        EXPECT_FALSE(Find<QAbstractButton>(name)->isChecked());
     }
-    Click(1024);   // Reset Low
-    Click(1027);   // Busy Floating
-    Click(1024);   // pressing it again keeps the pair set
+    Click("resetLowButton");   // Reset Low
+    Click("busyFloatingButton");   // Busy Floating
+    Click("resetLowButton");   // pressing it again keeps the pair set
     window.TakeOptionChoices();
     EXPECT_EQ(window.resetChoice, 1);
     EXPECT_EQ(window.busyChoice, 0);
     EXPECT_EQ(window.outputChoice, -1);
 
-    Click(1023);   // moves the reset choice, leaves the others
-    Click(1026);
+    Click("resetHighButton");   // moves the reset choice, leaves the others
+    Click("parallelOutputButton");
     window.TakeOptionChoices();
     EXPECT_EQ(window.resetChoice, 0);
-    EXPECT_FALSE(Find<QAbstractButton>(1024)->isChecked());
+    EXPECT_FALSE(Find<QAbstractButton>("resetLowButton")->isChecked());
     EXPECT_EQ(window.busyChoice, 0);
     EXPECT_EQ(window.outputChoice, 1);
 }
 
 TEST_F(MainWindowControls, QuitTakesTheOptionChoicesAndEndsTheWindow) {
-    Find(1023)->setEnabled(true);
-    Click(1023);
-    Click(1);
+    Find("resetHighButton")->setEnabled(true);
+    Click("resetHighButton");
+    Click("quitButton");
     EXPECT_EQ(Window().result(), QDialog::Accepted);
     EXPECT_EQ(Window().resetChoice, 0);
 }

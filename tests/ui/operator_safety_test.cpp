@@ -16,7 +16,7 @@ protected:
     void CloseWhenStatusShows(const std::string& text) {
         closer = std::make_unique<QTimer>();
         QObject::connect(closer.get(), &QTimer::timeout, [this, text] {
-            if (Text(1021).rfind(text, 0) == 0) {
+            if (Text("statusText").rfind(text, 0) == 0) {
                 closer->stop();
                 window->close();
             }
@@ -43,9 +43,9 @@ TEST_F(OperatorSafety, EveryPartCommandChecksTheProgrammerFirstAndTouchesNothing
         Identify(part);
         std::fill_n(programmer.buffer.get(), programmer.bufferLength, 0x00);
         simulated.programmer.SetFault(c.fault);
-        for (int command : {1003, 1004, 1005}) {
+        for (const char* command : {"readButton", "programButton", "compareButton"}) {
             SCOPED_TRACE(command);
-            Choose(1023);
+            Choose("resetHighButton");
             Click(command);
             const ScriptedOperator::Message message = OnlyMessage();
             EXPECT_EQ(message.text, c.text);
@@ -64,14 +64,14 @@ TEST_F(OperatorSafety, TheCloseBoxStopsAReadAtTheOperatorsWord) {
     Window().show();
     CloseWhenStatusShows("Part Read: ");
     operatorScript.answers = {MessageAnswer::Yes};
-    Click(1003);
+    Click("readButton");
     ASSERT_EQ(operatorScript.messages.size(), 1u);
     EXPECT_EQ(operatorScript.messages[0].text, "Stop the operation in progress?");
     EXPECT_EQ(operatorScript.messages[0].buttons, MessageButtons::YesNoDefaultNo);
-    EXPECT_EQ(Text(1013), "Buffer State: XC17S10 contents, read stopped by the operator");
+    EXPECT_EQ(Text("bufferStateLine"), "Buffer State: XC17S10 contents, read stopped by the operator");
     EXPECT_TRUE(Window().isVisible());
     EXPECT_EQ(simulated.programmer.PowerModeHistory().back(), 1);
-    EXPECT_TRUE(Enabled(1003));
+    EXPECT_TRUE(Enabled("readButton"));
 }
 
 TEST_F(OperatorSafety, EscapeStopsAProgramAndSaysHowFarItGot) {
@@ -80,7 +80,7 @@ TEST_F(OperatorSafety, EscapeStopsAProgramAndSaysHowFarItGot) {
     Window().show();
     closer = std::make_unique<QTimer>();
     QObject::connect(closer.get(), &QTimer::timeout, [this] {
-        if (Text(1021).rfind("Programming: ", 0) == 0) {
+        if (Text("statusText").rfind("Programming: ", 0) == 0) {
             closer->stop();
             QCoreApplication::postEvent(window.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         }
@@ -93,8 +93,8 @@ TEST_F(OperatorSafety, EscapeStopsAProgramAndSaysHowFarItGot) {
         }
     };
     operatorScript.answers.push_back(MessageAnswer::Yes);
-    Choose(1023);
-    Click(1004);
+    Choose("resetHighButton");
+    Click("programButton");
     ASSERT_EQ(operatorScript.messages.size(), 3u);
     const std::string text = operatorScript.messages.back().text;
     EXPECT_EQ(text.rfind("Device did not program correctly: Stopped by the operator. ", 0), 0u) << text;
@@ -107,15 +107,15 @@ TEST_F(OperatorSafety, EscapeStopsAProgramAndSaysHowFarItGot) {
 TEST_F(OperatorSafety, QuitEscapeAndIdentifyAskBeforeAnUnsavedReadIsLost) {
     Identify("XC1765D");
     Window().show();
-    Click(1003);
+    Click("readButton");
     operatorScript.messages.clear();
 
     operatorScript.answers = {MessageAnswer::No, MessageAnswer::No, MessageAnswer::No};
-    Click(1);   // Quit
+    Click("quitButton");   // Quit
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(window.get(), &escape);
     const uint64_t accesses = simulated.programmer.RegisterAccesses();
-    Click(1002);
+    Click("identifyButton");
     EXPECT_TRUE(Window().isVisible());
     EXPECT_EQ(simulated.programmer.RegisterAccesses(), accesses) << "no identification";
     ASSERT_EQ(operatorScript.messages.size(), 3u);
@@ -128,8 +128,8 @@ TEST_F(OperatorSafety, QuitEscapeAndIdentifyAskBeforeAnUnsavedReadIsLost) {
     const std::string saved = (std::filesystem::temp_directory_path() / "operator-safety-read.bin").string();
     operatorScript.messages.clear();
     operatorScript.files = {saved};
-    Click(1006);
-    Click(1);
+    Click("saveButton");
+    Click("quitButton");
     EXPECT_TRUE(operatorScript.messages.empty());
     EXPECT_FALSE(Window().isVisible());
     std::filesystem::remove(saved);

@@ -52,36 +52,36 @@ protected:
 
 TEST_F(OperatorWalkthrough, LargestPartFromAnSrecCatImageToTheInformationDialog) {
     Identify("XC17V16");
-    EXPECT_EQ(Text(1011), "PROM blank: Yes");
+    EXPECT_EQ(Text("promBlankLine"), "PROM blank: Yes");
     const std::vector<uint8_t> image = RandomImage(2097152, 17);
 
     // Load the file the operator made with srec_cat.
     operatorScript.files.push_back(MakeImageWithSrecCat(image));
-    Click(1001);
+    Click("loadButton");
     EXPECT_TRUE(operatorScript.messages.empty());
-    EXPECT_EQ(Text(1013), "Buffer State: File - image.mcs");
+    EXPECT_EQ(Text("bufferStateLine"), "Buffer State: File - image.mcs");
     ASSERT_TRUE(std::equal(image.begin(), image.end(), programmer.buffer.get()));
 
     // Program it, answering the three prompts: reset low, busy pulled down, parallel output.
     operatorScript.promptAnswers = {-1, -1, -1};
-    Click(1004);
+    Click("programButton");
     ASSERT_EQ(OnlyMessage().text, "PROM programmed and verified successfully");
     EXPECT_EQ(OnlyMessage().caption, "Programming Complete");
     EXPECT_TRUE(operatorScript.promptAnswers.empty()) << "all three prompts were asked";
-    EXPECT_EQ(Text(1010), "Reset Active: Low");
-    EXPECT_EQ(Text(1019), "Busy Pin: Pulled Down");
-    EXPECT_EQ(Text(1020), "Express Output: Parallel");
-    EXPECT_EQ(Text(1011), "PROM blank: No");
+    EXPECT_EQ(Text("resetActiveLine"), "Reset Active: Low");
+    EXPECT_EQ(Text("busyPinLine"), "Busy Pin: Pulled Down");
+    EXPECT_EQ(Text("expressOutputLine"), "Express Output: Parallel");
+    EXPECT_EQ(Text("promBlankLine"), "PROM blank: No");
     operatorScript.messages.clear();
 
     // Compare, then read the part back into a cleared buffer.
-    Click(1005);
+    Click("compareButton");
     EXPECT_EQ(OnlyMessage().text, "Device and Buffer compared succesfully");
     operatorScript.messages.clear();
     programmer.ClearBuffer();
-    Click(1003);
+    Click("readButton");
     EXPECT_TRUE(operatorScript.messages.empty());
-    EXPECT_EQ(Text(1013), "Buffer State: XC17V16 contents");
+    EXPECT_EQ(Text("bufferStateLine"), "Buffer State: XC17V16 contents");
     ASSERT_TRUE(std::equal(image.begin(), image.end(), programmer.buffer.get()));
 
     // View the first screen and copy two lines to the clipboard.
@@ -108,7 +108,7 @@ TEST_F(OperatorWalkthrough, LargestPartFromAnSrecCatImageToTheInformationDialog)
         }
     };
     OnNextModalDialog(untilChooser);
-    Click(1014);
+    Click("viewBufferButton");
     QString expected;
     for (int line = 0; line < 2; ++line) {
         expected += QString::asprintf("%06X: ", line * 16);
@@ -122,9 +122,9 @@ TEST_F(OperatorWalkthrough, LargestPartFromAnSrecCatImageToTheInformationDialog)
     // Save as an S-record file, which srec_cat reads back to the image.
     const fs::path saved = folder / "back.exo";
     operatorScript.files.push_back(saved.string());
-    Click(1006);
+    Click("saveButton");
     EXPECT_TRUE(operatorScript.messages.empty());
-    EXPECT_EQ(Text(1013), "Buffer State: File - back.exo");
+    EXPECT_EQ(Text("bufferStateLine"), "Buffer State: File - back.exo");
     const fs::path roundTrip = folder / "back.bin";
     const std::string command = "srec_cat '" + saved.string() + "' -motorola -o '" + roundTrip.string() + "' -binary";
     ASSERT_EQ(std::system(command.c_str()), 0);

@@ -10,7 +10,7 @@ namespace {
 
 class PortSelector : public StationWindowInEachMode {
 protected:
-    QComboBox* Ports() { return Find<QComboBox>(1012); }
+    QComboBox* Ports() { return Find<QComboBox>("portSelector"); }
     void PressKey(int key) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(Ports(), &press);
@@ -31,7 +31,7 @@ TEST_P(PortSelector, ChoosingAPortMovesTheBaseAndTheProgrammerIsLookedForThere) 
     } else {
         EXPECT_EQ(programmer.link.driverHandle, platform::kNoDevice);
     }
-    Click(1002);
+    Click("identifyButton");
     ASSERT_EQ(operatorScript.messages.size(), 1u);
     EXPECT_EQ(operatorScript.messages[0].caption, "Programmer Check");
 
@@ -39,9 +39,9 @@ TEST_P(PortSelector, ChoosingAPortMovesTheBaseAndTheProgrammerIsLookedForThere) 
     EXPECT_EQ(programmer.portBase, 0x3BC);
     PressKey(Qt::Key_Home);
     EXPECT_EQ(programmer.portBase, 0x378);
-    Click(1002);
+    Click("identifyButton");
     EXPECT_EQ(operatorScript.messages.size(), 1u);
-    EXPECT_EQ(Text(1007), "PROM name: XC1718L");
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC1718L");
 }
 
 TEST_P(PortSelector, BaseOutsideTheListStaysUntilAnEntryIsPicked) {

@@ -45,11 +45,11 @@ protected:
 TEST_F(ProgramCommand, PairsSetInAdvanceAskNothingAndOnlyTheResetChoiceCountsOutsideTheVFamily) {
     Identify("XC1765D");
     FillBuffer(Pattern(programmer.bufferLength));
-    Choose(1024);   // Reset Low
+    Choose("resetLowButton");   // Reset Low
     // Left pressed from an earlier V-family part: ignored for this one.
-    Choose(1028);
-    Choose(1026);
-    Click(1004);
+    Choose("busyPulledDownButton");
+    Choose("parallelOutputButton");
+    Click("programButton");
 
     EXPECT_TRUE(operatorScript.promptsAsked.empty());
     ExpectMessage(OnlyMessage(), kProgrammed, "Programming Complete", MessageIcon::None);
@@ -58,10 +58,10 @@ TEST_F(ProgramCommand, PairsSetInAdvanceAskNothingAndOnlyTheResetChoiceCountsOut
     EXPECT_FALSE(simulated.programmer.Part()->busyProgrammed);
     EXPECT_FALSE(simulated.programmer.Part()->expressProgrammed);
     // The panel after a success: not blank, without checking.
-    EXPECT_EQ(Text(1011), "PROM blank: No");
-    EXPECT_EQ(Text(1010), "Reset Active: Low");
-    EXPECT_EQ(Text(1019), " ");
-    EXPECT_EQ(Text(1020), " ");
+    EXPECT_EQ(Text("promBlankLine"), "PROM blank: No");
+    EXPECT_EQ(Text("resetActiveLine"), "Reset Active: Low");
+    EXPECT_EQ(Text("busyPinLine"), " ");
+    EXPECT_EQ(Text("expressOutputLine"), " ");
     EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
     EXPECT_FALSE(operatorScript.waitCursor);
 }
@@ -69,7 +69,7 @@ TEST_F(ProgramCommand, PairsSetInAdvanceAskNothingAndOnlyTheResetChoiceCountsOut
 TEST_F(ProgramCommand, ResetPromptAnswersCountAndAnUnprogrammableChoiceFailsWithTheEngineText) {
     Identify("XC1718L");
     operatorScript.promptAnswers = {-1};   // Active Low
-    Click(1004);
+    Click("programButton");
     EXPECT_EQ(operatorScript.promptsAsked, std::vector<std::string>{"reset"});
     ExpectMessage(OnlyMessage(), kProgrammed, "Programming Complete", MessageIcon::None);
     EXPECT_TRUE(simulated.programmer.Part()->resetProgrammed);
@@ -77,23 +77,23 @@ TEST_F(ProgramCommand, ResetPromptAnswersCountAndAnUnprogrammableChoiceFailsWith
     // Active High for a part whose reset is already active low.
     operatorScript.messages.clear();
     operatorScript.promptAnswers = {1};
-    Click(1004);
+    Click("programButton");
     ExpectMessage(OnlyMessage(), "Device did not program correctly: Device programmed. Reset polarity already active low",
                   "Device Programming Error", MessageIcon::Exclamation);
     // After a failure the panel checks the part afresh: blank data, but the reset is programmed.
-    EXPECT_EQ(Text(1011), "PROM blank: No");
+    EXPECT_EQ(Text("promBlankLine"), "PROM blank: No");
     EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
 }
 
 TEST_F(ProgramCommand, AbortInThePromptProgramsNothing) {
     Identify("XC1765D");
     operatorScript.promptAnswers = {0};
-    Click(1004);
+    Click("programButton");
     EXPECT_EQ(operatorScript.promptsAsked, std::vector<std::string>{"reset"});
     ExpectMessage(OnlyMessage(), "Programming Aborted", "Program Options Not Entered", MessageIcon::Exclamation);
     EXPECT_EQ(simulated.programmer.PulsesGiven(), 0u);
     EXPECT_FALSE(simulated.programmer.Part()->resetProgrammed);
-    EXPECT_EQ(Text(1011), "PROM blank: No");
+    EXPECT_EQ(Text("promBlankLine"), "PROM blank: No");
     EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
     EXPECT_FALSE(operatorScript.waitCursor);
 }
@@ -106,7 +106,7 @@ TEST_F(ProgramCommand, ATypeChangeNeedsConsentAndASmallerPartASecondOne) {
 
     // No: the part shown before stays current and nothing is programmed.
     operatorScript.answers = {MessageAnswer::No};
-    Click(1004);
+    Click("programButton");
     ExpectMessage(OnlyMessage(), change, kTypeChangeCaption, MessageIcon::Exclamation, MessageButtons::YesNo);
     EXPECT_EQ(programmer.currentDevice->name, "XC1765D");
     EXPECT_TRUE(operatorScript.promptsAsked.empty());
@@ -115,12 +115,12 @@ TEST_F(ProgramCommand, ATypeChangeNeedsConsentAndASmallerPartASecondOne) {
     // Yes, then No to the size question.
     operatorScript.messages.clear();
     operatorScript.answers = {MessageAnswer::Yes, MessageAnswer::No};
-    Click(1004);
+    Click("programButton");
     ASSERT_EQ(operatorScript.messages.size(), 2u);
     ExpectMessage(operatorScript.messages[1], kSizeQuestion, "Device Size Different Than Program Buffer",
                   MessageIcon::Exclamation, MessageButtons::YesNo);
     EXPECT_EQ(programmer.currentDevice->name, "XC1765D");
-    EXPECT_EQ(Text(1007), "PROM name: XC1765D");
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC1765D");
     EXPECT_EQ(simulated.programmer.PulsesGiven(), 0u);
     EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
 
@@ -128,16 +128,16 @@ TEST_F(ProgramCommand, ATypeChangeNeedsConsentAndASmallerPartASecondOne) {
     operatorScript.messages.clear();
     operatorScript.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
     operatorScript.promptAnswers = {1};
-    Click(1004);
+    Click("programButton");
     ASSERT_EQ(operatorScript.messages.size(), 3u);
     EXPECT_EQ(operatorScript.messages[2].text, kProgrammed);
-    EXPECT_EQ(Text(1007), "PROM name: XC1718L");
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC1718L");
     EXPECT_EQ(programmer.bufferLength, 8192u);
 
     // The same type again: no question, although the buffer is larger than the part.
     operatorScript.messages.clear();
     operatorScript.promptAnswers = {1};
-    Click(1004);
+    Click("programButton");
     ExpectMessage(OnlyMessage(), kProgrammed, "Programming Complete", MessageIcon::None);
 }
 
@@ -146,7 +146,7 @@ TEST_F(ProgramCommand, ALargerNewPartAsksOnlyAboutTheTypeChange) {
     Swap("XC1765D");
     operatorScript.answers = {MessageAnswer::Yes};
     operatorScript.promptAnswers = {1};
-    Click(1004);
+    Click("programButton");
     ASSERT_EQ(operatorScript.messages.size(), 2u);
     EXPECT_EQ(operatorScript.messages[0].text,
               "Device has changed from: XC1718L to XC1765D. Do you want to continue programming?");
@@ -156,7 +156,7 @@ TEST_F(ProgramCommand, ALargerNewPartAsksOnlyAboutTheTypeChange) {
 TEST_F(ProgramCommand, AnEmptySocketEndsTheCommandWithTheDeviceSeenBefore) {
     Identify("XC1765D");
     simulated.programmer.RemovePart();
-    Click(1004);
+    Click("programButton");
     ExpectMessage(OnlyMessage(), "No Device found in programmer. Programming aborted", "Program Device Error",
                   MessageIcon::None);
     ASSERT_NE(programmer.currentDevice, nullptr);
@@ -169,7 +169,7 @@ TEST_F(ProgramCommand, WithoutACurrentDeviceNothingIsDisabledOrIdentified) {
     Identify("XC1765D");
     programmer.currentDevice = nullptr;
     const uint64_t accesses = simulated.programmer.RegisterAccesses();
-    Click(1004);
+    Click("programButton");
     ExpectMessage(OnlyMessage(), "Device not present. Programmer will attempt to identify device",
                   "Progam Device Error", MessageIcon::Stop);
     EXPECT_EQ(simulated.programmer.RegisterAccesses(), accesses);
@@ -183,7 +183,7 @@ TEST_F(ProgramCommand, AfterATypeChangeTheNewPartDecidesWhichOptionsAreAsked) {
     Swap("XC17V16");
     operatorScript.answers = {MessageAnswer::Yes};
     operatorScript.promptAnswers = {-1, -1, -1};
-    Click(1004);
+    Click("programButton");
     EXPECT_EQ(operatorScript.promptsAsked, (std::vector<std::string>{"reset", "busy", "output"}));
     ASSERT_EQ(operatorScript.messages.size(), 2u);
     EXPECT_EQ(operatorScript.messages[1].text, kProgrammed);
@@ -191,11 +191,11 @@ TEST_F(ProgramCommand, AfterATypeChangeTheNewPartDecidesWhichOptionsAreAsked) {
     EXPECT_TRUE(part.resetProgrammed);
     EXPECT_TRUE(part.busyProgrammed);
     EXPECT_TRUE(part.expressProgrammed);
-    EXPECT_EQ(Text(1007), "PROM name: XC17V16");
-    EXPECT_EQ(Text(1019), "Busy Pin: Pulled Down");
-    EXPECT_EQ(Text(1020), "Express Output: Parallel");
-    EXPECT_EQ(EnabledButtons(), (std::vector<int>{1002, 1003, 1004, 1005, 1001, 1006, 1023, 1024, 1025, 1026,
-                                                  1027, 1028}));
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC17V16");
+    EXPECT_EQ(Text("busyPinLine"), "Busy Pin: Pulled Down");
+    EXPECT_EQ(Text("expressOutputLine"), "Express Output: Parallel");
+    EXPECT_EQ(EnabledButtons(), (std::vector<std::string>{"identifyButton", "readButton", "programButton", "compareButton", "loadButton", "saveButton", "resetHighButton", "resetLowButton", "serialOutputButton", "parallelOutputButton",
+                                                  "busyFloatingButton", "busyPulledDownButton"}));
 }
 
 TEST_F(ProgramCommand, AfterATypeChangeAwayFromTheVFamilyOnlyTheResetIsAsked) {
@@ -205,10 +205,10 @@ TEST_F(ProgramCommand, AfterATypeChangeAwayFromTheVFamilyOnlyTheResetIsAsked) {
     Swap("XC1765X or XC1765EL");
     operatorScript.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
     operatorScript.promptAnswers = {0};
-    Click(1004);
+    Click("programButton");
     EXPECT_EQ(operatorScript.promptsAsked, std::vector<std::string>{"reset"});
     EXPECT_EQ(operatorScript.messages.back().text, "Programming Aborted");
-    EXPECT_EQ(Text(1007), "PROM name: XC1765X or XC1765EL");
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC1765X or XC1765EL");
     EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
 }
 
@@ -253,14 +253,14 @@ TEST_P(ProgramFailure, TellsTheEngineTextAndChecksThePartAfresh) {
         c.afterIdentify();
         std::fill_n(programmer.buffer.get(), programmer.bufferLength, c.bufferFill);
         const uint64_t pulses = simulated.programmer.PulsesGiven();
-        Choose(1023);
-        Click(1004);
+        Choose("resetHighButton");
+        Click("programButton");
         const std::string& text = GetParam() == PortAccess::Direct ? c.directText : c.driverText;
         ExpectMessage(OnlyMessage(), text, c.caption, c.icon);
         if (c.blankLine != std::string("PROM blank: No") || c.bufferFill == 0xFF) {
             EXPECT_EQ(simulated.programmer.PulsesGiven(), pulses) << "turned away before any pulse";
         }
-        EXPECT_EQ(Text(1011), c.blankLine);
+        EXPECT_EQ(Text("promBlankLine"), c.blankLine);
         EXPECT_EQ(EnabledButtons(), kPlainPartButtons);
         EXPECT_FALSE(operatorScript.waitCursor);
         operatorScript.messages.clear();
@@ -276,16 +276,16 @@ TEST_P(CompareCommand, MatchesAfterAReadAndTellsTheFirstDifference) {
     sim::SimulatedProm part = Blank(programmer, "XC1765D");
     part.contents = Pattern(part.contents.size());
     Identify(part);
-    Click(1003);
-    Click(1005);
+    Click("readButton");
+    Click("compareButton");
     ExpectMessage(OnlyMessage(), "Device and Buffer compared succesfully", "Compare", MessageIcon::None);
-    std::vector<int> expected = kPlainPartButtons;
-    expected.insert(expected.begin() + 6, 1014);
+    std::vector<std::string> expected = kPlainPartButtons;
+    expected.insert(expected.begin() + 6, "viewBufferButton");
     EXPECT_EQ(EnabledButtons(), expected);
 
     operatorScript.messages.clear();
     programmer.buffer[100] ^= 0x10;
-    Click(1005);
+    Click("compareButton");
     ASSERT_FALSE(programmer.failureText.empty());
     ExpectMessage(OnlyMessage(), "Device and Buffer compare FAILED!!: " + programmer.failureText, "Compare",
                   MessageIcon::Exclamation);

@@ -77,11 +77,11 @@ protected:
                 return;
             }
             portBaseShown = station.programmer.portBase;
-            selectorIndex = window->findChild<QComboBox*>("control1012")->currentIndex();
+            selectorIndex = window->findChild<QComboBox*>("portSelector")->currentIndex();
             operate(*window);
             operated = true;
             if (window->isVisible()) {
-                window->findChild<QPushButton*>("control1")->click();
+                window->findChild<QPushButton*>("quitButton")->click();
             }
         };
         QTimer::singleShot(0, whenOpen);
@@ -139,7 +139,7 @@ TEST_F(StartUpSettings, OnlyTheLow16BitsOfALargeValueAreKept) {
 TEST_F(StartUpSettings, PortChosenByTheOperatorReachesTheFile) {
     WriteSettings("[Settings]\nPort Address=888\n");
     Run([](MainDialog& window) {
-        auto* ports = window.findChild<QComboBox*>("control1012");
+        auto* ports = window.findChild<QComboBox*>("portSelector");
         QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
         QApplication::sendEvent(ports, &down);
     });

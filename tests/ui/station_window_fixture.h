@@ -35,22 +35,23 @@ protected:
         return *window;
     }
 
+    // The main window's controls by name ("identifyButton").
     template <typename Control = QWidget>
-    Control* Find(int id) {
-        auto* control = Window().findChild<Control*>(QString("control%1").arg(id));
-        EXPECT_NE(control, nullptr) << "control " << id;
+    Control* Find(const std::string& name) {
+        auto* control = Window().findChild<Control*>(QString::fromStdString(name));
+        EXPECT_NE(control, nullptr) << name;
         return control;
     }
-    std::string Text(int id) {
-        if (auto* label = Window().findChild<QLabel*>(QString("control%1").arg(id))) {
+    std::string Text(const std::string& name) {
+        if (auto* label = Window().findChild<QLabel*>(QString::fromStdString(name))) {
             return label->text().toStdString();
         }
-        return Find<QAbstractButton>(id)->text().toStdString();
+        return Find<QAbstractButton>(name)->text().toStdString();
     }
-    bool Enabled(int id) { return Find(id)->isEnabled(); }
+    bool Enabled(const std::string& name) { return Find(name)->isEnabled(); }
     // Shown as far as the window goes (the window itself need not be on screen).
-    bool Shown(int id) { return !Find(id)->isHidden(); }
-    void Click(int id) { Find<QAbstractButton>(id)->click(); }
+    bool Shown(const std::string& name) { return !Find(name)->isHidden(); }
+    void Click(const std::string& name) { Find<QAbstractButton>(name)->click(); }
 
     void Insert(const std::string& typeName, bool resetProgrammed = false) {
         sim::SimulatedProm part;

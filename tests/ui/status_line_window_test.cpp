@@ -16,32 +16,32 @@ protected:
 TEST_F(StatusLineWindowTest, FollowsTheStatusFunctions) {
     Window();
     ShowStatusLine();
-    EXPECT_TRUE(Shown(1022));
-    EXPECT_TRUE(Shown(1021));
-    EXPECT_EQ(Text(1021), "");
+    EXPECT_TRUE(Shown("statusLabel"));
+    EXPECT_TRUE(Shown("statusText"));
+    EXPECT_EQ(Text("statusText"), "");
     EXPECT_FALSE(ProgressShown());
 
     SetStatusText("Part Read");
-    EXPECT_EQ(Text(1021), "Part Read");
+    EXPECT_EQ(Text("statusText"), "Part Read");
     SetStatusText("");
-    EXPECT_EQ(Text(1021), "Part Read");
+    EXPECT_EQ(Text("statusText"), "Part Read");
 
     ShowProgress(1, 3, "Part Read");
-    EXPECT_EQ(Text(1021), "Part Read: 33% complete");
+    EXPECT_EQ(Text("statusText"), "Part Read: 33% complete");
     EXPECT_TRUE(ProgressShown());
     EXPECT_EQ(Progress()->value(), 33);
     ShowProgress(2, 3, nullptr);
-    EXPECT_EQ(Text(1021), "66% complete");
+    EXPECT_EQ(Text("statusText"), "66% complete");
     EXPECT_EQ(Progress()->value(), 66);
 
     HideStatusLine();
-    EXPECT_FALSE(Shown(1022));
-    EXPECT_FALSE(Shown(1021));
+    EXPECT_FALSE(Shown("statusLabel"));
+    EXPECT_FALSE(Shown("statusText"));
     EXPECT_FALSE(ProgressShown());
 
     // The next operation starts without the last one's text or progress.
     ShowStatusLine();
-    EXPECT_EQ(Text(1021), "");
+    EXPECT_EQ(Text("statusText"), "");
     EXPECT_FALSE(ProgressShown());
     HideStatusLine();
 }
@@ -49,8 +49,8 @@ TEST_F(StatusLineWindowTest, FollowsTheStatusFunctions) {
 TEST_F(StatusLineWindowTest, ProgressShownOnAHiddenLineShowsIt) {
     Window();
     ShowProgress(3, 3, "Blank Check");
-    EXPECT_TRUE(Shown(1022));
-    EXPECT_EQ(Text(1021), "Blank Check: 100% complete");
+    EXPECT_TRUE(Shown("statusLabel"));
+    EXPECT_EQ(Text("statusText"), "Blank Check: 100% complete");
     EXPECT_EQ(Progress()->value(), 100);
 }
 

@@ -44,22 +44,22 @@ TEST_F(ViewAndInfo, ReadFillsTheBufferLinesQuietlyAndTheViewerListsTheBuffer) {
         part.contents[i] = static_cast<uint8_t>(i);
     }
     Identify(part);
-    EXPECT_FALSE(Enabled(1014));
+    EXPECT_FALSE(Enabled("viewBufferButton"));
 
-    Click(1003);
+    Click("readButton");
     EXPECT_TRUE(operatorScript.messages.empty());
     EXPECT_FALSE(operatorScript.waitCursor);
     EXPECT_EQ(std::vector<uint8_t>(programmer.buffer.get(), programmer.buffer.get() + programmer.bufferLength),
               part.contents);
-    EXPECT_EQ(Text(1013), "Buffer State: XC1718L contents");
+    EXPECT_EQ(Text("bufferStateLine"), "Buffer State: XC1718L contents");
     const unsigned sum = std::accumulate(part.contents.begin(), part.contents.end(), 0u) & 0xFFFF;
-    EXPECT_EQ(Text(1016), QString::asprintf("Checksum: 0x%04X", sum).toStdString());
-    std::vector<int> expected = kPlainPartButtons;
-    expected.insert(expected.begin() + 6, 1014);
+    EXPECT_EQ(Text("checksumLine"), QString::asprintf("Checksum: 0x%04X", sum).toStdString());
+    std::vector<std::string> expected = kPlainPartButtons;
+    expected.insert(expected.begin() + 6, "viewBufferButton");
     EXPECT_EQ(EnabledButtons(), expected);
 
     QStringList lines;
-    const bool opened = WithModalDialog([this] { Click(1014); }, [&lines](QWidget* viewer) {
+    const bool opened = WithModalDialog([this] { Click("viewBufferButton"); }, [&lines](QWidget* viewer) {
         QAbstractItemModel* model = viewer->findChild<QListView*>("control1013")->model();
         for (int row = 0; row < model->rowCount(); ++row) {
             lines << model->index(row, 0).data().toString();
@@ -73,7 +73,7 @@ TEST_F(ViewAndInfo, ReadFillsTheBufferLinesQuietlyAndTheViewerListsTheBuffer) {
 
     // An empty socket reads as whatever the lines deliver, still without a message.
     simulated.programmer.RemovePart();
-    Click(1003);
+    Click("readButton");
     EXPECT_TRUE(operatorScript.messages.empty());
     EXPECT_EQ(EnabledButtons(), expected);
 }
@@ -111,9 +111,9 @@ TEST_F(ViewAndInfo, OnlyARightClickThatReachesTheBackgroundCounts) {
                           Qt::RightButton, Qt::NoModifier);
         QApplication::sendEvent(control, &press);
     };
-    rightPressOn(Find(1002));   // a button keeps it
+    rightPressOn(Find("identifyButton"));   // a button keeps it
     EXPECT_EQ(presses, 0);
-    rightPressOn(Find(1007));   // a text lets it through
+    rightPressOn(Find("promNameLine"));   // a text lets it through
     EXPECT_EQ(presses, 1);
     Window().hide();
 }

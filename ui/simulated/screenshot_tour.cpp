@@ -178,7 +178,7 @@ void Tour(const QString& folder) {
 
     BusyPicture busy(*station, folder);
     SetStatusLineWindow(&busy);
-    button("control1002")->click();
+    button("identifyButton")->click();
     SetStatusLineWindow(station);
     Save(station, folder, "main-window-identified.png");
 
@@ -193,7 +193,7 @@ void Tour(const QString& folder) {
         .Expect<BusyPromptDialog>("busy-prompt.png", [](QWidget* d) { Press(d, "control1"); })
         .Expect<OutputPromptDialog>("output-prompt.png", [](QWidget* d) { Press(d, "control2"); })
         .Expect<QMessageBox>("programming-aborted.png", Reject)
-        .Run([&button] { button("control1004")->click(); });
+        .Run([&button] { button("programButton")->click(); });
 
     auto* simulator = FindTopLevel<SimulatedProgrammerWindow>();
     QTemporaryDir imageFolder;
@@ -204,7 +204,7 @@ void Tour(const QString& folder) {
     }
 
     // Read the part into the buffer, then list it from its first screen.
-    button("control1003")->click();
+    button("readButton")->click();
     Save(station, folder, "main-window-read.png");
     modal
         .Expect<BufferSectionDialog>("buffer-section.png",
@@ -213,9 +213,13 @@ void Tour(const QString& folder) {
                                          Press(chooser, "control1");
                                      })
         .Expect<BufferViewDialog>("buffer-viewer.png", Reject)
-        .Run([&button] { button("control1014")->click(); });
+        .Run([&button] { button("viewBufferButton")->click(); });
 
-    button("control1")->click();
+    // The tour's read was never saved: the station asks before it quits.
+    modal.Expect<QMessageBox>("quit-question.png", [](QWidget* box) {
+             qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click();
+         })
+        .Run([&button] { button("quitButton")->click(); });
 }
 
 }  // namespace
