@@ -195,18 +195,28 @@ void PowerUpForStreaming(Programmer& programmer) {
 
 }  // namespace
 
+int32_t DirectPath::BlankCheckArray(uint32_t total) {
+    return IsExtended(*programmer.currentDevice) ? WordBlankCheck(programmer, total)
+                                                 : SerialBlankCheck(programmer, total);
+}
+
+int32_t DriverPath::BlankCheckArray(uint32_t total) {
+    return DriverBlankCheck(programmer, total);
+}
+
+bool DirectPath::ReadArray(uint8_t* out, uint32_t total, const char* label) {
+    return IsExtended(*programmer.currentDevice) ? WordRead(programmer, out, total, label)
+                                                 : SerialRead(programmer, out, total, label);
+}
+
+bool DriverPath::ReadArray(uint8_t* out, uint32_t total, const char* label) {
+    return DriverRead(programmer, out, total, label);
+}
+
 bool ReadArrayInto(Programmer& programmer, uint8_t* out, uint32_t total, const char* label) {
-    const PromDevice& device = *programmer.currentDevice;
     PowerUpForStreaming(programmer);
     SetStatusText(label);
-    bool complete = false;
-    if (!programmer.IsDirectMode()) {
-        complete = DriverRead(programmer, out, total, label);
-    } else if (IsExtended(device)) {
-        complete = WordRead(programmer, out, total, label);
-    } else {
-        complete = SerialRead(programmer, out, total, label);
-    }
+    const bool complete = programmer.Path().ReadArray(out, total, label);
     return complete && !programmer.stopRequested;
 }
 
@@ -219,14 +229,7 @@ int32_t Programmer::BlankCheck() {
     SetStatusText("Power On - Blank Check");
     PowerUpForStreaming(*this);
     SetStatusText("Blank Check");
-    int32_t result = 0;
-    if (!IsDirectMode()) {
-        result = DriverBlankCheck(*this, total);
-    } else if (IsExtended(*currentDevice)) {
-        result = WordBlankCheck(*this, total);
-    } else {
-        result = SerialBlankCheck(*this, total);
-    }
+    int32_t result = Path().BlankCheckArray(total);
     if (stopRequested) {
         // Not every byte was looked at: the part cannot be called blank.
         failureText = kStoppedText;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/access_path.h"
 #include "engine/programmer.h"
 #include "engine/status_line.h"
 #include "protocol/port_driver_protocol.h"
@@ -66,31 +67,6 @@ uint16_t ShiftInCode(Programmer& programmer, uint8_t s, uint16_t value, int high
     return value;
 }
 
-// Reads the option bit `clockCount` clocks into the programming-mode address space of the
-// powered part. The option is 1 while its bit is unprogrammed; without a driver answer it
-// keeps its value.
-void ReadOptionBit(Programmer& programmer, uint32_t clockCount, int32_t& option) {
-    const PromDevice& device = *programmer.currentDevice;
-    const uint8_t s = SupplySelect(device.programSupply);
-    if (!programmer.IsDirectMode()) {
-        programmer.link.FillRequestHeader(clockCount, device.readSupply, POWER_PROGRAM, s);
-        if (programmer.link.SendRequest(kOptionBitRead, kHeaderSize, kSmallOutputSize)) {
-            option = programmer.link.requestBuffer[0];
-        }
-        return;
-    }
-    const uint16_t data = programmer.portBase;
-    programmer.WritePort(data, 0xD9 + s);
-    programmer.WritePort(data, 0xD1 + s);
-    for (uint32_t i = 0; i < clockCount; ++i) {
-        programmer.ClockAddress(device.programSupply);
-    }
-    programmer.WritePort(data, 0xD9 + s);
-    programmer.WritePort(data, 0xC9 + s);
-    option = (programmer.ReadPort(programmer.portBase + 1) & 0x20) ? 0 : 1;
-    programmer.WritePort(data, 0xD9 + s);
-}
-
 }  // namespace
 
 bool Programmer::Identify(bool withOptions) {
@@ -128,30 +104,11 @@ bool Programmer::Identify(bool withOptions) {
 }
 
 uint16_t Programmer::ReadIdentifier(uint32_t clockCount, int16_t supplyCode, uint16_t& deviceCode) {
-    const uint8_t s = SupplySelect(supplyCode);
     uint16_t manufacturer = 0;
     deviceCode = 0;
     SetPowerMode(POWER_PROGRAM, supplyCode);
     Delay(100);
-    if (IsDirectMode()) {
-        for (uint32_t i = 0; i < clockCount; ++i) {
-            ClockAddress(supplyCode);
-        }
-        WritePort(portBase, 0xD8 + s);
-        Delay(1);
-        WritePort(portBase, 0xC8 + s);
-        // The manufacturer's top bit is out before any clock.
-        uint16_t topBit = (ReadPort(portBase + 1) & 0x10) ? 0x80 : 0;
-        manufacturer = ShiftInCode(*this, s, topBit, 6);
-        deviceCode = ShiftInCode(*this, s, 0, 7);
-    } else {
-        // The identifier position is always probed with the 5 V read supply in the packet.
-        link.FillRequestHeader(clockCount, 50, POWER_PROGRAM, s);
-        if (link.SendRequest(kIdentifierRead, kHeaderSize, kSmallOutputSize)) {
-            manufacturer = Get16(link.requestBuffer.data());
-            deviceCode = Get16(link.requestBuffer.data() + 2);
-        }
-    }
+    manufacturer = Path().ReadIdentifierCodes(clockCount, supplyCode, deviceCode);
     SetPowerMode(POWER_OFF, supplyCode);
     return manufacturer;
 }
@@ -162,19 +119,71 @@ void Programmer::ReadOptionBits() {
     }
     const int16_t supply = currentDevice->programSupply;
     SetPowerMode(POWER_PROGRAM, supply);
-    ReadOptionBit(*this, currentDevice->optionClocks, resetPolarity);
+    Path().ReadOptionBit(currentDevice->optionClocks, resetPolarity);
     if (IsExtended(*currentDevice)) {
         // Each option bit needs its own power-up: the clocks count from where it leaves the part.
         SetPowerMode(POWER_OFF, supply);
         SetPowerMode(POWER_PROGRAM, supply);
-        ReadOptionBit(*this, kExpressOutputClocks, expressOutput);
+        Path().ReadOptionBit(kExpressOutputClocks, expressOutput);
         SetPowerMode(POWER_OFF, supply);
         SetPowerMode(POWER_PROGRAM, supply);
-        ReadOptionBit(*this, kBusyPinClocks, busyPin);
+        Path().ReadOptionBit(kBusyPinClocks, busyPin);
     } else {
         // A part without these bits must not inherit an earlier extended part's settings.
         expressOutput = 1;
         busyPin = 1;
     }
     SetPowerMode(POWER_OFF, supply);
+}
+
+uint16_t DirectPath::ReadIdentifierCodes(uint32_t clockCount, int16_t supplyCode, uint16_t& deviceCode) {
+    const uint8_t s = SupplySelect(supplyCode);
+    const uint16_t data = programmer.portBase;
+    for (uint32_t i = 0; i < clockCount; ++i) {
+        programmer.ClockAddress(supplyCode);
+    }
+    programmer.WritePort(data, 0xD8 + s);
+    Delay(1);
+    programmer.WritePort(data, 0xC8 + s);
+    // The manufacturer's top bit is out before any clock.
+    const uint16_t topBit = (programmer.ReadPort(data + 1) & 0x10) ? 0x80 : 0;
+    const uint16_t manufacturer = ShiftInCode(programmer, s, topBit, 6);
+    deviceCode = ShiftInCode(programmer, s, 0, 7);
+    return manufacturer;
+}
+
+uint16_t DriverPath::ReadIdentifierCodes(uint32_t clockCount, int16_t supplyCode, uint16_t& deviceCode) {
+    PortLink& link = programmer.link;
+    // The identifier position is always probed with the 5 V read supply in the packet.
+    link.FillRequestHeader(clockCount, 50, POWER_PROGRAM, SupplySelect(supplyCode));
+    if (!link.SendRequest(kIdentifierRead, kHeaderSize, kSmallOutputSize)) {
+        return 0;
+    }
+    deviceCode = Get16(link.requestBuffer.data() + 2);
+    return Get16(link.requestBuffer.data());
+}
+
+// The option is 1 while its bit is unprogrammed (status bit 5 reads 0).
+void DirectPath::ReadOptionBit(uint32_t clockCount, int32_t& option) {
+    const PromDevice& device = *programmer.currentDevice;
+    const uint8_t s = SupplySelect(device.programSupply);
+    const uint16_t data = programmer.portBase;
+    programmer.WritePort(data, 0xD9 + s);
+    programmer.WritePort(data, 0xD1 + s);
+    for (uint32_t i = 0; i < clockCount; ++i) {
+        programmer.ClockAddress(device.programSupply);
+    }
+    programmer.WritePort(data, 0xD9 + s);
+    programmer.WritePort(data, 0xC9 + s);
+    option = (programmer.ReadPort(data + 1) & 0x20) ? 0 : 1;
+    programmer.WritePort(data, 0xD9 + s);
+}
+
+void DriverPath::ReadOptionBit(uint32_t clockCount, int32_t& option) {
+    const PromDevice& device = *programmer.currentDevice;
+    PortLink& link = programmer.link;
+    link.FillRequestHeader(clockCount, device.readSupply, POWER_PROGRAM, SupplySelect(device.programSupply));
+    if (link.SendRequest(kOptionBitRead, kHeaderSize, kSmallOutputSize)) {
+        option = link.requestBuffer[0];
+    }
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/access_path.h"
 #include "engine/array_image.h"
 #include "engine/option_bits.h"
 #include "engine/programmer.h"
@@ -12,12 +13,6 @@
 using namespace port_driver;
 
 namespace {
-
-// The words to program, both ends included.
-struct WordRange {
-    uint32_t first = 0;
-    uint32_t last = 0;
-};
 
 // Picks the words to program and, for a range, clocks the part's address up to its first word.
 // A range must lie below the last word and must not run backwards.
@@ -145,8 +140,7 @@ bool ProgramArray(Programmer& programmer, uint16_t& progress, uint32_t options, 
     WordRange range;
     bool programmed = EnterWordRange(programmer, options, startWord, endWord, range);
     if (programmed) {
-        programmed = programmer.IsDirectMode() ? ProgramWordsDirect(programmer, progress, range)
-                                               : ProgramWordsByDriver(programmer, progress, range);
+        programmed = programmer.Path().ProgramWords(progress, range);
     }
     SetStatusText("Power Off - Programming");
     programmer.SetPowerMode(POWER_OFF, supply);
@@ -154,6 +148,14 @@ bool ProgramArray(Programmer& programmer, uint16_t& progress, uint32_t options, 
 }
 
 }  // namespace
+
+bool DirectPath::ProgramWords(uint16_t& progress, const WordRange& range) {
+    return ProgramWordsDirect(programmer, progress, range);
+}
+
+bool DriverPath::ProgramWords(uint16_t& progress, const WordRange& range) {
+    return ProgramWordsByDriver(programmer, progress, range);
+}
 
 int32_t Programmer::ProgramDevice(uint16_t* progress, uint32_t options, uint32_t startWord,
                                   uint32_t endWord) {

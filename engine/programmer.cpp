@@ -3,23 +3,17 @@
 #include <algorithm>
 #include <new>
 
-
 PromDevice displayedDevice;
 
 Programmer::Programmer(uint32_t platformVersion, platform::RegisterPort* port)
-    : link(platformVersion, port, SocketState{portBase, powerMode, resetPolarity, currentDevice}) {
+    : link(platformVersion, port, SocketState{portBase, powerMode, resetPolarity, currentDevice}),
+      path(MakeAccessPath(*this)) {
     AppendStandardDevices();
-    if (!IsDirectMode()) {
-        OpenDriver();
-    }
+    link.Connect();
     SetPowerMode(POWER_OFF, 50);
 }
 
-Programmer::~Programmer() {
-    if (!IsDirectMode()) {
-        CloseDriver();
-    }
-}
+Programmer::~Programmer() = default;
 
 bool Programmer::ResizeBuffer(uint32_t byteCount) {
     buffer.reset();

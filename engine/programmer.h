@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catalog/device_catalog.h"
+#include "engine/access_path.h"
 #include "catalog/prom_device.h"
 #include "link/port_link.h"
 #include "platform/register_port.h"
@@ -69,6 +70,9 @@ public:
     // buffer, the signalling primitives. The operations below that the link owns forward to it.
     PortLink link;
 
+    // Direct register access or the port driver: the steps of the PROM operations that differ.
+    AccessPath& Path() { return *path; }
+
     // --- engine/: state, catalogue and buffer allocation
     bool ResizeBuffer(uint32_t byteCount);
     void DescribeCurrentDevice(PromDevice& into) const;
@@ -111,6 +115,9 @@ public:
     void ClearBuffer();
     uint32_t GetBufferLength() const;
     void UpdateChecksum();
+
+private:
+    std::unique_ptr<AccessPath> path;   // chosen once, at construction
 };
 
 // The copy of the current device that the main window shows and the commands read.

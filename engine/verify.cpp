@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/access_path.h"
 #include "engine/array_image.h"
 #include "engine/programmer.h"
 #include "engine/status_line.h"
@@ -147,6 +148,15 @@ bool VerifySerial(Programmer& programmer, uint16_t& progress, const ArrayImage& 
 
 }  // namespace
 
+bool DirectPath::VerifyArray(uint16_t& progress, const ArrayImage& image) {
+    return IsExtended(*programmer.currentDevice) ? VerifyWords(programmer, progress, image)
+                                                 : VerifySerial(programmer, progress, image);
+}
+
+bool DriverPath::VerifyArray(uint16_t& progress, const ArrayImage& image) {
+    return VerifyByDriver(programmer, progress, image);
+}
+
 int32_t Programmer::VerifyDevice(uint16_t* progress, const uint8_t* data) {
     *progress = 0;
     failureText.clear();
@@ -162,14 +172,7 @@ int32_t Programmer::VerifyDevice(uint16_t* progress, const uint8_t* data) {
     SetStatusText("Part Verify");
 
     const ArrayImage image{data, bufferLength};
-    bool matched = false;
-    if (!IsDirectMode()) {
-        matched = VerifyByDriver(*this, *progress, image);
-    } else if (extended) {
-        matched = VerifyWords(*this, *progress, image);
-    } else {
-        matched = VerifySerial(*this, *progress, image);
-    }
+    const bool matched = Path().VerifyArray(*progress, image);
 
     SetStatusText("Power Off - Part Verify");
     SetPowerMode(POWER_OFF, supply);

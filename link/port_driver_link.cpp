@@ -44,6 +44,16 @@ PortLink::PortLink(uint32_t platformVersion, platform::RegisterPort* port, Socke
     : platformValue(platform::PlatformFamily(platformVersion)), directPort(port),
       requestBuffer(kRequestBufferSize, 0), socket(socket) {}
 
+PortLink::~PortLink() {
+    CloseDriver();
+}
+
+void PortLink::Connect() {
+    if (!IsDirectMode()) {
+        OpenDriver();
+    }
+}
+
 bool PortLink::IsDirectMode() const {
     return platformValue == platform::kDirectPortFamily;
 }

@@ -27,7 +27,13 @@ public:
     // `directPort` is the register port of direct mode.
     PortLink(uint32_t platformVersion, platform::RegisterPort* directPort, SocketState socket);
 
+    ~PortLink();   // closes the driver
+    PortLink(const PortLink&) = delete;
+    PortLink& operator=(const PortLink&) = delete;
+
     bool IsDirectMode() const;
+    // Opens the port driver, unless in direct mode.
+    void Connect();
 
     // Port driver interface.
     // True when the driver opened (and, on a re-open, took the port base).
