@@ -7,7 +7,7 @@
 #include "protocol/port_driver_protocol.h"
 #include "platform/clock.h"
 #include "platform/device_transport.h"
-#include "recording_register_port.h"
+#include "recording_port.h"
 #include "sim/virtual_clock.h"
 
 // Builds a command packet: the 10-byte header followed by `data`.
@@ -71,8 +71,15 @@ public:
     }
     uint32_t AnswerField() const { return port_driver::Get32(buffer.data()); }
 
+    // No pulse running and the PROM's output at 0, unless a test scripts otherwise.
+    static RecordingPort IdlePort() {
+        RecordingPort idle;
+        idle.idleStatus = 0x80;
+        return idle;
+    }
+
     sim::VirtualClock clock;
-    RecordingRegisterPort port;
+    RecordingPort port = IdlePort();
     std::vector<uint16_t> openedBases;
     bool refuseBases = false;
     platform::DeviceHandle handle = platform::kNoDevice;

@@ -33,7 +33,7 @@ std::vector<uint8_t> LsbFirst(const std::vector<uint8_t>& bytes) {
     return statuses;
 }
 
-void Script(RecordingRegisterPort& port, const std::vector<uint8_t>& statuses) {
+void Script(RecordingPort& port, const std::vector<uint8_t>& statuses) {
     port.statusScript.insert(port.statusScript.end(), statuses.begin(), statuses.end());
 }
 
@@ -45,7 +45,7 @@ std::vector<uint8_t> GoodPulse() {
     return statuses;
 }
 
-size_t Count(const AccessList& log, RecordingRegisterPort::Access access) {
+size_t Count(const AccessList& log, RecordingPort::Access access) {
     return static_cast<size_t>(std::count(log.begin(), log.end(), access));
 }
 

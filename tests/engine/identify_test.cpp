@@ -20,14 +20,12 @@ namespace {
 using namespace port_driver;
 using Log = std::vector<RecordingPort::Access>;
 
-RecordingPort::Access R(uint8_t v) { return {'R', v}; }
 
 Log ProgrammingPowerUp(uint8_t s) {
     return {D(0x18 + s), C(0x01),     D(0xD8 + s), D(0x98 + s), D(0x99 + s), D(0x98 + s),
             D(0x99 + s), D(0xD9 + s), D(0xD8 + s), D(0xD9 + s), D(0xD8 + s)};
 }
 Log PowerOff(uint8_t s) { return {D(0xC0 + s), D(0x02), C(0x0B)}; }
-void Append(Log& log, const Log& more) { log.insert(log.end(), more.begin(), more.end()); }
 void AppendClocks(Log& log, uint32_t count, uint8_t s) {
     for (uint32_t i = 0; i < count; ++i) {
         Append(log, {D(0xD9 + s), D(0xD0 + s), D(0xD0 + s), D(0xD1 + s), D(0xD9 + s)});
@@ -197,7 +195,7 @@ TEST_F(DirectIdentifyTest, EmptySocketRunsTheSixProbesAndFindsNothing) {
 
 TEST_F(DirectIdentifyTest, MakersCodeWithAnUnknownDeviceCodeChecksEveryNameThenProbesOn) {
     StatusRecorder status;
-    port.defaultStatus = 0x10;
+    port.idleStatus = 0x10;
     // Probes 1 to 3 read all ones; probe 4 (0x4D4F clocks) answers 0xC9 0x7C, which only a
     // part at 0x20060 clocks has.
     port.statusScript.assign(3 * 16, 0x10);

@@ -23,7 +23,7 @@ protected:
         // One read shows the pulse running; after it every read shows the programmer idle
         // and status bit 5 clear, that is the option bit unprogrammed.
         port.statusScript = {0x00};
-        port.defaultStatus = 0x90;
+        port.idleStatus = 0x90;
     }
 
     static Writes ProgrammingPowerUp(uint8_t s) {
@@ -93,7 +93,7 @@ TEST_F(OptionBitSequenceTest, ExpressBitSequenceHasFixedValues) {
 TEST_F(OptionBitSequenceTest, OptionPulseWaitIsBounded) {
     UseType("XC1765D");
     port.statusScript.clear();
-    port.defaultStatus = 0x80;   // no pulse ever
+    port.idleStatus = 0x80;   // no pulse ever
     uint16_t progress = 0;
     EXPECT_EQ(programmer.ProgramDevice(&progress, PROGRAM_RESET_LOW, 0, 0), 1);
     EXPECT_EQ(programmer.failureText, "Reset Pin Programming failed: no programming pulse from the programmer");

@@ -145,7 +145,7 @@ TEST_F(ProgramWordSequenceTest, ErasedWordGetsNoPulse) {
 
 TEST_F(ProgramWordSequenceTest, PulseWaitsAreBounded) {
     UseType("XC17S05", {0x00});
-    port.defaultStatus = 0x80;   // the pulse never starts
+    port.idleStatus = 0x80;   // the pulse never starts
     WordProgramFault fault;
     EXPECT_TRUE(programmer.ProgramWord(0, 50, fault));
     EXPECT_EQ(fault.pulse, PulseAnswer::NeverStarted);
@@ -154,7 +154,7 @@ TEST_F(ProgramWordSequenceTest, PulseWaitsAreBounded) {
     EXPECT_EQ(Writes(writes.end() - 3, writes.end()), (Writes{D(0x58), D(0xD8), D(0xD9)}));
 
     UseType("XC1765D", {0x00});
-    port.defaultStatus = 0x00;   // the pulse never ends
+    port.idleStatus = 0x00;   // the pulse never ends
     EXPECT_TRUE(programmer.ProgramWord(0, 50, fault));
     EXPECT_EQ(fault.pulse, PulseAnswer::NeverEnded);
     EXPECT_EQ(Reads(), 1 + kProgrammingPulseReads);

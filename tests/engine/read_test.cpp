@@ -23,8 +23,6 @@ namespace {
 using namespace port_driver;
 using Log = std::vector<RecordingPort::Access>;
 
-RecordingPort::Access R(uint8_t v) { return {'R', v}; }
-void Append(Log& log, const Log& more) { log.insert(log.end(), more.begin(), more.end()); }
 Log Clock(uint8_t s) { return {D(0xD9 + s), D(0xD0 + s), D(0xD0 + s), D(0xD1 + s), D(0xD9 + s)}; }
 Log PowerOff(uint8_t s) { return {D(0xC0 + s), D(0x02), C(0x0B)}; }
 
@@ -99,7 +97,7 @@ protected:
 
 TEST_F(DirectReadTest, SerialReadTakesTheFirstBitIntoBitZero) {
     Use("XC1765D");
-    port.defaultStatus = 0x00;
+    port.idleStatus = 0x00;
     port.statusScript = {0x10, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x10};
 
     programmer.ReadPart();
@@ -119,7 +117,7 @@ TEST_F(DirectReadTest, SerialReadTakesTheFirstBitIntoBitZero) {
 
 TEST_F(DirectReadTest, WordReadShiftsEachWordOutAfterItsLoad) {
     Use("XC1765X or XC1765EL");   // 32-bit words, programmed at 5 V
-    port.defaultStatus = 0x00;
+    port.idleStatus = 0x00;
     port.statusScript.assign(32, 0x10);   // word 0 all ones
     port.statusScript.push_back(0x10);    // word 1 starts with bit 0 set
 

@@ -47,7 +47,7 @@ TEST_F(ScriptedPresenceTest, PulseSeenAndEndedMeansPresent) {
 TEST_F(ScriptedPresenceTest, LoopBackStuckAtEitherLevelAsksForNoPulse) {
     for (uint8_t stuck : {0x00, 0xFF}) {
         port.log.clear();
-        port.defaultStatus = stuck;
+        port.idleStatus = stuck;
         EXPECT_EQ(programmer.CheckProgrammer(), 1) << int{stuck};
         EXPECT_EQ(port.Writes(), (Writes{D(0xF4), C(0x01), D(0xF6), D(0xC4), D(0x02), C(0x0B)}));
     }
@@ -62,7 +62,7 @@ TEST_F(ScriptedPresenceTest, PulseAlreadyLowAtTheFirstReadIsNotAPulse) {
 
 TEST_F(ScriptedPresenceTest, PulseThatNeverStartsGivesUpAfterSixThousandReads) {
     PassLoopBack();
-    port.defaultStatus = 0x80;
+    port.idleStatus = 0x80;
     EXPECT_EQ(programmer.CheckProgrammer(), 2);
     EXPECT_EQ(Reads(), 2u + 6000u);
     EXPECT_EQ(LastWrites(), (Writes{D(0xC4), D(0x02), C(0x0B)}));
@@ -78,7 +78,7 @@ TEST_F(ScriptedPresenceTest, PulseFallingJustBeforeTheBoundCounts) {
 TEST_F(ScriptedPresenceTest, PulseThatNeverEndsIsBounded) {
     PassLoopBack();
     port.statusScript.push_back(0x80);
-    port.defaultStatus = 0x00;
+    port.idleStatus = 0x00;
     EXPECT_EQ(programmer.CheckProgrammer(), 2);
     EXPECT_LE(Reads(), 2u + 2u + 6000u);
     EXPECT_EQ(LastWrites(), (Writes{D(0xC4), D(0x02), C(0x0B)}));
