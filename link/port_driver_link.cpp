@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "link/port_link.h"
+#include "link/port_channels.h"
 #include "platform/platform_value.h"
 #include "link/operator_notice.h"
 #include "protocol/port_driver_protocol.h"
@@ -42,7 +43,13 @@ void PortLink::CloseDriver() {
 
 PortLink::PortLink(uint32_t platformVersion, platform::RegisterPort* port, SocketState socket)
     : platformValue(platform::PlatformFamily(platformVersion)), directPort(port),
-      requestBuffer(kRequestBufferSize, 0), socket(socket) {}
+      requestBuffer(kRequestBufferSize, 0), socket(socket) {
+    if (IsDirectMode()) {
+        channel = std::make_unique<DirectChannel>(*this);
+    } else {
+        channel = std::make_unique<DriverChannel>(*this);
+    }
+}
 
 PortLink::~PortLink() {
     CloseDriver();

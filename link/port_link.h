@@ -1,10 +1,13 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "catalog/prom_device.h"
 #include "platform/device_transport.h"
 #include "platform/register_port.h"
+
+class PortChannel;
 
 // Power modes of the PROM socket.
 constexpr int16_t POWER_OFF = 1;
@@ -65,7 +68,13 @@ public:
     bool lastResult = true;   // no request has failed yet
 
 private:
+    friend class DirectChannel;
+    friend class DriverChannel;
+    // The register patterns of one address clock in direct mode.
+    void ClockAddressOnRegisters(int16_t supplyCode);
+
     SocketState socket;
+    std::unique_ptr<PortChannel> channel;   // chosen once, by the platform value
 };
 
 // Busy-waits on the process clock for at least `milliseconds`.

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "link/port_link.h"
+#include "link/port_channels.h"
 #include "protocol/port_driver_protocol.h"
 #include "platform/clock.h"
 
@@ -40,30 +41,39 @@ void Delay(int32_t milliseconds) {
 }
 
 void PortLink::WritePort(uint16_t port, uint8_t value) {
-    if (IsDirectMode()) {
-        if (directPort) {
-            directPort->Write(port, value);
-        }
+    channel->Write(port, value);
+}
+
+uint8_t PortLink::ReadPort(uint16_t port) {
+    return channel->Read(port);
+}
+
+void DirectChannel::Write(uint16_t port, uint8_t value) {
+    if (link.directPort) {
+        link.directPort->Write(port, value);
+    }
+}
+
+uint8_t DirectChannel::Read(uint16_t port) {
+    return link.directPort ? link.directPort->Read(port) : 0;
+}
+
+void DriverChannel::Write(uint16_t port, uint8_t value) {
+    if (!link.driverOpened || link.driverHandle == platform::kNoDevice) {
         return;
     }
-    if (!driverOpened || driverHandle == platform::kNoDevice) {
-        return;
-    }
-    uint8_t* packet = requestBuffer.data();
-    Put32(packet, static_cast<uint8_t>(port - socket.portBase));
+    uint8_t* packet = link.requestBuffer.data();
+    Put32(packet, static_cast<uint8_t>(port - link.socket.portBase));
     packet[4] = value;
-    SendRequest(kWriteRegister, 5, kSmallOutputSize);
-    if (!lastResult) {
+    link.SendRequest(kWriteRegister, 5, kSmallOutputSize);
+    if (!link.lastResult) {
         std::printf("Error: DeviceIoControl\n");
     }
 }
 
-uint8_t PortLink::ReadPort(uint16_t port) {
-    if (IsDirectMode()) {
-        return directPort ? directPort->Read(port) : 0;
-    }
-    Put32(requestBuffer.data(), static_cast<uint8_t>(port - socket.portBase));
-    return SendRequest(kReadRegister, 4, kSmallOutputSize) ? requestBuffer[0] : 0;
+uint8_t DriverChannel::Read(uint16_t port) {
+    Put32(link.requestBuffer.data(), static_cast<uint8_t>(port - link.socket.portBase));
+    return link.SendRequest(kReadRegister, 4, kSmallOutputSize) ? link.requestBuffer[0] : 0;
 }
 
 void PortLink::SetPowerMode(int16_t mode, int16_t supplyCode) {
@@ -138,12 +148,22 @@ void PortLink::ResetAddressCounter() {
 }
 
 void PortLink::ClockAddress(int16_t supplyCode) {
+    channel->ClockAddress(supplyCode);
+}
+
+void DirectChannel::ClockAddress(int16_t supplyCode) {
+    link.ClockAddressOnRegisters(supplyCode);
+}
+
+void DriverChannel::ClockAddress(int16_t supplyCode) {
+    const SocketState& socket = link.socket;
+    link.FillRequestHeader(1, socket.currentDevice ? socket.currentDevice->readSupply : 0, socket.powerMode,
+                           SupplySelect(supplyCode));
+    link.SendRequest(kAddressClock, kHeaderSize, kSmallOutputSize);
+}
+
+void PortLink::ClockAddressOnRegisters(int16_t supplyCode) {
     const uint8_t s = SupplySelect(supplyCode);
-    if (!IsDirectMode()) {
-        FillRequestHeader(1, socket.currentDevice ? socket.currentDevice->readSupply : 0, socket.powerMode, s);
-        SendRequest(kAddressClock, kHeaderSize, kSmallOutputSize);
-        return;
-    }
     const uint16_t data = socket.portBase;
     if (socket.powerMode == POWER_PROGRAM) {
         WritePort(data, 0xD9 + s);
