@@ -59,8 +59,14 @@ bool CreateBeside(RecordFile& file, const std::filesystem::path& target, RecordF
     static const std::string processToken = std::to_string(std::random_device{}());
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name =
-            "." + target.filename().string() + "." + processToken + "-" + std::to_string(serial++) + ".tmp";
+        // Appended piece by piece: g++ 12 warns (-Wrestrict) about a literal in front of a string.
+        std::string name = ".";
+        name += target.filename().string();
+        name += '.';
+        name += processToken;
+        name += '-';
+        name += std::to_string(serial++);
+        name += ".tmp";
         temporaryPath = (target.parent_path() / name).string();
         if (file.Create(temporaryPath, RecordFile::CreateMode::MustBeNew, durability)) {
             return true;

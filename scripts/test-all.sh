@@ -9,12 +9,12 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
 echo "== Build and test (all, with the station window)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPROM_BUILD_BENCH=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPROM_BUILD_BENCH=ON -DPROM_WERROR=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" | tee build/ctest.log
 
 echo "== Build and test the core under AddressSanitizer + UndefinedBehaviorSanitizer"
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DPROM_SANITIZE=ON -DPROM_BUILD_UI=OFF
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DPROM_SANITIZE=ON -DPROM_BUILD_UI=OFF -DPROM_WERROR=ON
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs" | tee build-sanitize/ctest.log

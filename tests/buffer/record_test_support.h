@@ -148,8 +148,12 @@ inline std::string HexByte(unsigned value) {
 // One Intel Hex record with a correct checksum, without a line end.
 inline std::string IntelRecord(unsigned type, unsigned offset, const std::vector<uint8_t>& bytes) {
     unsigned sum = static_cast<unsigned>(bytes.size()) + (offset >> 8) + (offset & 0xFF) + type;
-    std::string line = ":" + HexByte(static_cast<unsigned>(bytes.size())) + HexByte(offset >> 8) +
-                       HexByte(offset & 0xFF) + HexByte(type);
+    // Appended piece by piece: g++ 12 warns (-Wrestrict) about a literal in front of a string.
+    std::string line = ":";
+    line += HexByte(static_cast<unsigned>(bytes.size()));
+    line += HexByte(offset >> 8);
+    line += HexByte(offset & 0xFF);
+    line += HexByte(type);
     for (uint8_t byte : bytes) {
         line += HexByte(byte);
         sum += byte;
@@ -162,7 +166,9 @@ inline std::string SRecordLine(unsigned type, uint32_t address, const std::vecto
     const unsigned addressBytes = type == 0 || type == 1 || type == 5 || type == 9 ? 2 : type == 2 || type == 6 || type == 8 ? 3 : 4;
     const unsigned byteCount = addressBytes + static_cast<unsigned>(bytes.size()) + 1;
     unsigned sum = byteCount;
-    std::string line = "S" + std::to_string(type) + HexByte(byteCount);
+    std::string line = "S";
+    line += std::to_string(type);
+    line += HexByte(byteCount);
     for (int i = static_cast<int>(addressBytes) - 1; i >= 0; --i) {
         const unsigned value = (address >> (8 * i)) & 0xFF;
         line += HexByte(value);

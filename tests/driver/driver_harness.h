@@ -20,7 +20,9 @@ inline std::vector<uint8_t> CommandPacket(uint32_t argument, int16_t readSupply,
     port_driver::Put16(packet.data() + 6, static_cast<uint16_t>(powerMode));
     packet[8] = supplySelect;
     packet[9] = resetPolarity;
-    packet.insert(packet.end(), data.begin(), data.end());
+    // Grown, then copied into: g++ 12 warns (-Wstringop-overflow) about inserting here.
+    packet.resize(port_driver::kHeaderSize + data.size());
+    std::copy(data.begin(), data.end(), packet.begin() + port_driver::kHeaderSize);
     return packet;
 }
 

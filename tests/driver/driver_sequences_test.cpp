@@ -39,9 +39,8 @@ void Script(RecordingPort& port, const std::vector<uint8_t>& statuses) {
 
 // A pulse the programmer answers at once: 32 reads low, then high.
 std::vector<uint8_t> GoodPulse() {
-    std::vector<uint8_t> statuses(1, 0x80);
-    statuses.insert(statuses.end(), 32, 0x00);
-    statuses.insert(statuses.end(), 1024, 0x80);
+    std::vector<uint8_t> statuses(1 + 32 + 1024, 0x80);
+    std::fill_n(statuses.begin() + 1, 32, uint8_t{0x00});
     return statuses;
 }
 
