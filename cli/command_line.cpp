@@ -94,7 +94,7 @@ bool ParseNumber(const std::string& text, uint32_t& value) {
 
 // Splits the words of the command line into options (with their values) and the rest.
 bool SplitArguments(const std::vector<std::string>& args, std::vector<GivenOption>& options,
-                    std::vector<std::string>& words, bool& help, std::string& error) {
+                    std::vector<std::string>& words, bool& help, bool& version, std::string& error) {
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -108,6 +108,10 @@ bool SplitArguments(const std::vector<std::string>& args, std::vector<GivenOptio
         }
         if (arg == "--help" || arg == "-h") {
             help = true;
+            return true;
+        }
+        if (arg == "--version") {
+            version = true;
             return true;
         }
         const size_t equals = arg.find('=');
@@ -293,10 +297,10 @@ bool UsesStation(Command command) {
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& into, std::string& error) {
     std::vector<GivenOption> options;
     std::vector<std::string> words;
-    if (!SplitArguments(args, options, words, into.help, error)) {
+    if (!SplitArguments(args, options, words, into.help, into.version, error)) {
         return false;
     }
-    if (into.help) {
+    if (into.help || into.version) {
         return true;
     }
     if (words.empty()) {

@@ -36,6 +36,7 @@ struct OptionBitChoices {
 
 struct CommandLine {
     bool help = false;
+    bool version = false;
     Command command = Command::Devices;
     StationChoice station;
     std::vector<std::string> files;   // the command's FILE, or IN and OUT

@@ -93,6 +93,10 @@ int RunPromtool(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "Try 'promtool --help'.\n";
         return kExitUsage;
     }
+    if (line.version) {
+        out << "promtool " << PROM_VERSION << '\n';
+        return kExitSuccess;
+    }
     if (line.help) {
         out << UsageText();
         return kExitSuccess;

@@ -41,6 +41,8 @@ Ctrl-C stops a part command at its next word or chunk with the socket powered of
 Ctrl-C ends promtool at once. Programming first reads the PROM and refuses a buffer that would
 need a programmed bit back (bits only go from 1 to 0), before any pulse.
 
+--help shows this text, --version the version.
+
 Numbers may be decimal or hexadecimal with 0x.
 
 Exit status: 0 success, 1 the operation failed, 2 usage error,

@@ -1,5 +1,7 @@
 // Command lines that are wrong end with status 2 and say what is wrong, before any file or
 // programmer is touched.
+#include <regex>
+
 #include "promtool_harness.h"
 
 namespace {
@@ -63,6 +65,13 @@ TEST(UsageTest, HelpListsTheCommandsAndExitStatuses) {
         }
         EXPECT_EQ(run.err, "");
     }
+}
+
+TEST(UsageTest, VersionIsTheProjectsAndNothingElse) {
+    const PromtoolRun run = Promtool({"--version"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(std::regex_match(run.out, std::regex("promtool [0-9]+\\.[0-9]+(\\.[0-9]+)?\n"))) << run.out;
+    EXPECT_EQ(run.err, "");
 }
 
 TEST(UsageTest, ValuesComeAfterAnEqualsSignOrAsTheNextWord) {
