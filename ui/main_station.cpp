@@ -1,7 +1,6 @@
 // The station on real hardware: every port access goes through the port driver, which drives
 // the parallel port through Linux ppdev.
 #include <QApplication>
-#include <QCommandLineParser>
 
 #include "driver/port_driver.h"
 #include "driver/ppdev_port.h"
@@ -13,12 +12,7 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationVersion(PROM_VERSION);
-    QCommandLineParser commandLine;
-    commandLine.setApplicationDescription("The PROM programming station, on a programmer at the parallel port.");
-    commandLine.addHelpOption();
-    commandLine.addVersionOption();
-    commandLine.process(application);   // --help and --version answer and end here
+    AnswerHelpAndVersion(application, "The PROM programming station, on a programmer at the parallel port.");
     QtOperator operatorServices(true, StationSettingsPath());
     InstallDriverWarningBox();
     // The driver remembers the port it was last told, across runs, as an installed system driver does.

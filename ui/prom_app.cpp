@@ -1,5 +1,7 @@
 #include "ui/prom_app.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <string>
 
 #include "engine/programmer.h"
@@ -18,6 +20,15 @@ PromApp::PromApp(Programmer& programmer, RecordFile& recordFile, std::string& de
                  OperatorServices& operatorServices, uint32_t platformVersion)
     : programmer(programmer), recordFile(recordFile), defaultFilePattern(defaultFilePattern),
       operatorServices(operatorServices), platformVersion(platformVersion) {}
+
+void AnswerHelpAndVersion(QCoreApplication& application, const char* description) {
+    QCoreApplication::setApplicationVersion(PROM_VERSION);
+    QCommandLineParser commandLine;
+    commandLine.setApplicationDescription(description);
+    commandLine.addHelpOption();
+    commandLine.addVersionOption();
+    commandLine.process(application);
+}
 
 std::string StationSettingsPath() {
     return platform::ProfileFilePath(platform::ExecutableName());

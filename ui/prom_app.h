@@ -9,6 +9,12 @@ class Programmer;
 class RecordFile;
 class OperatorServices;
 
+class QCoreApplication;
+
+// Answers --help and --version on the command line and ends the process there, as it does for
+// an option it does not know.
+void AnswerHelpAndVersion(QCoreApplication& application, const char* description);
+
 // The station's settings file: named after the program, in the user's configuration folder.
 std::string StationSettingsPath();
 

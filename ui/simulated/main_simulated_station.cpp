@@ -1,7 +1,6 @@
 // The station on a simulated programmer at 0x378, with a second window that chooses what sits
 // in the socket, injects programmer faults and picks the platform family for the next start.
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QTimer>
 #include <cstdlib>
 
@@ -13,12 +12,7 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationVersion(PROM_VERSION);
-    QCommandLineParser commandLine;
-    commandLine.setApplicationDescription("The PROM programming station, on a simulated programmer with a window of its own.");
-    commandLine.addHelpOption();
-    commandLine.addVersionOption();
-    commandLine.process(application);   // --help and --version answer and end here
+    AnswerHelpAndVersion(application, "The PROM programming station, on a simulated programmer with a window of its own.");
     QtOperator operatorServices(true, StationSettingsPath());
     InstallDriverWarningBox();
 
