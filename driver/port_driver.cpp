@@ -16,6 +16,7 @@ public:
                  uint32_t* bytesReturned) override {
         return service->Handle(code, in, inSize, out, outSize, bytesReturned);
     }
+    std::string ErrorText() const override { return service->PortError(); }
 
 private:
     std::shared_ptr<PortDriverService> service;

@@ -87,6 +87,14 @@ bool PortDriverService::Handle(uint32_t code, const uint8_t* in, uint32_t inSize
     if (!unloaded && in && out) {
         answered = Dispatch(code, Request{in, inSize, out, outSize});
     }
+    if (port && port->AccessLost()) {
+        // Nothing this request read can be trusted. The port is given back (which leaves the
+        // programmer powered off where the port still takes writes) and asked for again at the
+        // next open of the driver.
+        portError = port->LostAccessText();
+        port.reset();
+        answered = 0;
+    }
     if (bytesReturned) {
         *bytesReturned = answered;
     }

@@ -1,143 +1,109 @@
 #include "driver/ppdev_port.h"
 
 #include <fcntl.h>
+#include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <vector>
 
 namespace driver {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string Hex(unsigned long value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%lX", value);
-    return text;
-}
-
-bool IsParportName(const std::string& name) {
-    const std::string prefix = "parport";
-    return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
-           std::all_of(name.begin() + prefix.size(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// The first number of a base-addr file ("888\t1912"); false when there is none.
-bool ReadBaseAddress(const fs::path& file, unsigned long& base) {
-    std::ifstream in(file);
-    std::string first;
-    if (!(in >> first)) {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    base = std::strtoul(first.c_str(), &end, 0);
-    return errno == 0 && end != first.c_str() && *end == '\0';
-}
-
-std::vector<std::string> ListedPorts(const fs::path& procRoot) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(procRoot, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (IsParportName(name)) {
-            names.push_back(name);
-        }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+// The last pattern of the programmer's power-off: socket unpowered and disconnected.
+constexpr unsigned char kPowerOffData = 0x02;
+constexpr unsigned char kPowerOffControl = 0x0B;
 
 std::string OpenFailure(const std::string& device, int error) {
     if (error == ENOENT) {
-        return device + " is missing: the ppdev module is not loaded";
+        return device + " is missing: the ppdev module is not loaded (load it: sudo modprobe ppdev)";
     }
     if (error == EACCES || error == EPERM) {
-        return "no permission to open " + device + " (its group, usually lp, must include the user)";
+        struct stat node {};
+        const std::string group = ::stat(device.c_str(), &node) == 0 ? GroupName(node.st_gid) : "lp";
+        return "no permission to open " + device + ": it belongs to the group " + group +
+               "; join it (sudo usermod -aG " + group + " $USER) and log in again";
     }
     return "cannot open " + device + ": " + std::strerror(error);
 }
 
-}  // namespace
-
-std::string FindParportDevice(uint16_t portBase, const ParportPaths& paths, std::string& error) {
-    std::error_code ec;
-    if (!fs::is_directory(paths.procRoot, ec)) {
-        error = "no parallel-port support: " + paths.procRoot +
-                " is missing (the parport and parport_pc modules are not loaded)";
-        return {};
+std::string ClaimFailure(const std::string& device, int error) {
+    const std::string inUse = "The parallel port " + device + " is in use by another program";
+    if (error == EBUSY) {
+        return inUse;
     }
-    const std::vector<std::string> names = ListedPorts(paths.procRoot);
-    std::string found;
-    for (const std::string& name : names) {
-        unsigned long base = 0;
-        if (!ReadBaseAddress(fs::path(paths.procRoot) / name / "base-addr", base)) {
-            continue;
-        }
-        if (base == portBase) {
-            return (fs::path(paths.devRoot) / name).string();
-        }
-        found += (found.empty() ? "" : ", ") + Hex(base);
+    if (error == ENXIO) {
+        // ppdev cannot register an exclusive user beside another driver of the port.
+        return inUse + " or driver (the printer driver lp holds every port while it is loaded: "
+                       "sudo modprobe -r lp)";
     }
-    error = "no parallel port at " + Hex(portBase) +
-            (found.empty() ? " (the kernel lists none)" : " (the kernel lists " + found + ")");
-    return {};
+    return "cannot claim " + device + ": " + std::strerror(error);
 }
 
-std::unique_ptr<PpdevPort> PpdevPort::Open(uint16_t portBase, const ParportPaths& paths,
+}  // namespace
+
+std::unique_ptr<PpdevPort> PpdevPort::Open(uint16_t portBase, const ParportPaths& paths, KernelCalls& kernel,
                                            std::string& error) {
     const std::string device = FindParportDevice(portBase, paths, error);
     if (device.empty()) {
         return nullptr;
     }
-    const int fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = kernel.Open(device.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         error = OpenFailure(device, errno);
         return nullptr;
     }
-    if (::ioctl(fd, PPCLAIM) != 0) {
-        error = "cannot claim " + device + ": " + std::strerror(errno);
-        ::close(fd);
+    // Exclusive: no other driver of the port may write to it between our accesses.
+    if (kernel.Ioctl(fd, PPEXCL, nullptr) != 0 || kernel.Ioctl(fd, PPCLAIM, nullptr) != 0) {
+        error = ClaimFailure(device, errno);
+        kernel.Close(fd);
         return nullptr;
     }
-    unsigned char data = 0;
-    unsigned char control = 0;
-    if (::ioctl(fd, PPRDATA, &data) != 0 || ::ioctl(fd, PPRCONTROL, &control) != 0) {
-        error = "cannot read the registers of " + device + ": " + std::strerror(errno);
-        ::ioctl(fd, PPRELEASE);
-        ::close(fd);
+    // Another program may have left the port in another mode or reading its data lines.
+    int mode = IEEE1284_MODE_COMPAT;
+    int forward = 0;
+    if (kernel.Ioctl(fd, PPSETMODE, &mode) != 0 || kernel.Ioctl(fd, PPDATADIR, &forward) != 0) {
+        error = "cannot set " + device + " to compatibility mode: " + std::strerror(errno);
+        kernel.Ioctl(fd, PPRELEASE, nullptr);
+        kernel.Close(fd);
         return nullptr;
     }
-    return std::unique_ptr<PpdevPort>(new PpdevPort(fd, portBase, data, control));
+    return std::unique_ptr<PpdevPort>(new PpdevPort(kernel, fd, portBase, device));
 }
 
-PpdevPort::PpdevPort(int fd, uint16_t base, uint8_t foundData, uint8_t foundControl)
-    : fd(fd), base(base), foundData(foundData), foundControl(foundControl) {}
+PpdevPort::PpdevPort(KernelCalls& kernel, int fd, uint16_t base, std::string device)
+    : kernel(kernel), fd(fd), base(base), device(std::move(device)) {}
 
 PpdevPort::~PpdevPort() {
-    unsigned char data = foundData;
-    unsigned char control = foundControl;
-    ::ioctl(fd, PPWDATA, &data);
-    ::ioctl(fd, PPWCONTROL, &control);
-    ::ioctl(fd, PPRELEASE);
-    ::close(fd);
+    // Tried even on a lost port: a cable put back takes them.
+    unsigned char data = kPowerOffData;
+    unsigned char control = kPowerOffControl;
+    kernel.Ioctl(fd, PPWDATA, &data);
+    kernel.Ioctl(fd, PPWCONTROL, &control);
+    kernel.Ioctl(fd, PPRELEASE, nullptr);
+    kernel.Close(fd);
+}
+
+bool PpdevPort::Transfer(unsigned long request, unsigned char& byte) {
+    if (lost) {
+        return false;
+    }
+    if (kernel.Ioctl(fd, request, &byte) != 0) {
+        lost = true;
+        lostText = "Lost access to the parallel port " + device + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 void PpdevPort::Write(uint16_t address, uint8_t value) {
     unsigned char byte = value;
     if (address == base) {
-        ::ioctl(fd, PPWDATA, &byte);
+        Transfer(PPWDATA, byte);
     } else if (address == base + 2) {
-        ::ioctl(fd, PPWCONTROL, &byte);
+        Transfer(PPWCONTROL, byte);
     }
 }
 
@@ -153,11 +119,11 @@ uint8_t PpdevPort::Read(uint16_t address) {
         return 0;
     }
     unsigned char byte = 0;
-    return ::ioctl(fd, request, &byte) == 0 ? byte : 0;
+    return Transfer(request, byte) ? byte : 0xFF;
 }
 
 std::unique_ptr<platform::RegisterPort> OpenHardwarePort(uint16_t portBase, std::string& error) {
-    return PpdevPort::Open(portBase, ParportPaths{}, error);
+    return PpdevPort::Open(portBase, ParportPaths{}, SystemKernel(), error);
 }
 
 }  // namespace driver

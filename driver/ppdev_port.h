@@ -3,43 +3,43 @@
 #include <memory>
 #include <string>
 
+#include "driver/kernel_calls.h"
+#include "driver/parallel_ports.h"
 #include "platform/register_port.h"
 
 namespace driver {
 
-// Where the kernel lists its parallel ports and where their ppdev nodes live.
-struct ParportPaths {
-    std::string procRoot = "/proc/sys/dev/parport";
-    std::string devRoot = "/dev";
-};
-
-// The ppdev node of the parallel port at `portBase`: devRoot/parportN for the parportN whose
-// base-addr file starts with that address. Empty, with the reason in `error`, when there is none.
-std::string FindParportDevice(uint16_t portBase, const ParportPaths& paths, std::string& error);
-
-// A real parallel port through Linux ppdev. Claims the port while open; on close puts back
-// the data and control registers it found and releases the port.
+// A real parallel port through Linux ppdev, claimed exclusively while open, in compatibility
+// mode with the data lines driven. Every register access is checked: the first that fails
+// loses the port for good (no further I/O; reads give 0xFF) and says why.
 class PpdevPort final : public platform::RegisterPort {
 public:
     // nullptr, with the reason in `error`, when the port cannot be had.
-    static std::unique_ptr<PpdevPort> Open(uint16_t portBase, const ParportPaths& paths,
+    static std::unique_ptr<PpdevPort> Open(uint16_t portBase, const ParportPaths& paths, KernelCalls& kernel,
                                            std::string& error);
+    // Leaves the programmer powered off (data 0x02, control 0x0B), then releases the port.
     ~PpdevPort() override;
     PpdevPort(const PpdevPort&) = delete;
     PpdevPort& operator=(const PpdevPort&) = delete;
 
     // Offsets 0 (data) and 2 (control) are written; the status register cannot be.
     void Write(uint16_t address, uint8_t value) override;
-    // Offsets 0 to 2; 0 for any other address or when the kernel refuses.
+    // Offsets 0 to 2; 0 for any other address.
     uint8_t Read(uint16_t address) override;
+    bool AccessLost() const override { return lost; }
+    std::string LostAccessText() const override { return lostText; }
 
 private:
-    PpdevPort(int fd, uint16_t base, uint8_t foundData, uint8_t foundControl);
+    PpdevPort(KernelCalls& kernel, int fd, uint16_t base, std::string device);
+    // One register ioctl; false, losing the port, when the kernel refuses it.
+    bool Transfer(unsigned long request, unsigned char& byte);
 
+    KernelCalls& kernel;
     int fd;
     uint16_t base;
-    uint8_t foundData;
-    uint8_t foundControl;
+    std::string device;
+    bool lost = false;
+    std::string lostText;
 };
 
 // The port opener for real hardware: ppdev at the standard places.

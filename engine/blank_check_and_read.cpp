@@ -90,7 +90,7 @@ int32_t DriverBlankCheck(Programmer& programmer, uint32_t total) {
     const uint32_t pieceLength = DriverPieceLength(*programmer.currentDevice);
     int32_t result = 1;
     uint32_t remaining = total;
-    while (remaining > 0 && result == 1 && !programmer.stopRequested) {
+    while (remaining > 0 && result == 1 && !programmer.MustEnd()) {
         const uint32_t piece = std::min(pieceLength, remaining);
         if (SendPieceRequest(programmer, kBlankCheck, piece, kSmallOutputSize)) {
             result = programmer.link.requestBuffer[0];
@@ -103,7 +103,7 @@ int32_t DriverBlankCheck(Programmer& programmer, uint32_t total) {
 
 int32_t SerialBlankCheck(Programmer& programmer, uint32_t total) {
     DirectStream stream(programmer);
-    for (uint32_t b = 0; b < total && !programmer.stopRequested; ++b) {
+    for (uint32_t b = 0; b < total && !programmer.MustEnd(); ++b) {
         if (stream.SerialByte() != 0xFF) {
             return 0;
         }
@@ -117,7 +117,7 @@ int32_t SerialBlankCheck(Programmer& programmer, uint32_t total) {
 int32_t WordBlankCheck(Programmer& programmer, uint32_t total) {
     DirectStream stream(programmer);
     const uint32_t wordBytes = programmer.currentDevice->wordSize / 8;
-    for (uint32_t b = 0; b < total && !programmer.stopRequested; b += wordBytes) {
+    for (uint32_t b = 0; b < total && !programmer.MustEnd(); b += wordBytes) {
         stream.LoadWord();
         for (uint32_t k = 0; k < wordBytes; ++k) {
             if (stream.BlankCheckWordByte() != 0xFF) {
@@ -138,7 +138,7 @@ bool DriverRead(Programmer& programmer, uint8_t* out, uint32_t total, const char
     const uint32_t pieceLength = DriverPieceLength(*programmer.currentDevice);
     uint32_t remaining = total;
     bool complete = true;
-    while (remaining > 0 && programmer.link.lastResult && !programmer.stopRequested) {
+    while (remaining > 0 && programmer.link.lastResult && !programmer.MustEnd()) {
         const uint32_t piece = std::min(pieceLength, remaining);
         if (SendPieceRequest(programmer, kReadChunk, piece, kRequestBufferSize)) {
             std::memcpy(out + (total - remaining), programmer.link.requestBuffer.data(), piece);
@@ -154,7 +154,7 @@ bool DriverRead(Programmer& programmer, uint8_t* out, uint32_t total, const char
 bool SerialRead(Programmer& programmer, uint8_t* out, uint32_t total, const char* label) {
     DirectStream stream(programmer);
     for (uint32_t b = 0; b < total; ++b) {
-        if (programmer.stopRequested) {
+        if (programmer.MustEnd()) {
             return false;
         }
         out[b] = stream.SerialByte();
@@ -170,7 +170,7 @@ bool WordRead(Programmer& programmer, uint8_t* out, uint32_t total, const char* 
     DirectStream stream(programmer);
     const uint32_t wordBytes = programmer.currentDevice->wordSize / 8;
     for (uint32_t b = 0; b < total; b += wordBytes) {
-        if (programmer.stopRequested) {
+        if (programmer.MustEnd()) {
             return false;
         }
         stream.LoadWord();
@@ -217,7 +217,7 @@ bool ReadArrayInto(Programmer& programmer, uint8_t* out, uint32_t total, const c
     PowerUpForStreaming(programmer);
     SetStatusText(label);
     const bool complete = programmer.Path().ReadArray(out, total, label);
-    return complete && !programmer.stopRequested;
+    return complete && !programmer.MustEnd();
 }
 
 int32_t Programmer::BlankCheck() {
@@ -230,9 +230,9 @@ int32_t Programmer::BlankCheck() {
     PowerUpForStreaming(*this);
     SetStatusText("Blank Check");
     int32_t result = Path().BlankCheckArray(total);
-    if (stopRequested) {
+    if (MustEnd()) {
         // Not every byte was looked at: the part cannot be called blank.
-        failureText = kStoppedText;
+        failureText = EndedText();
         result = 0;
     }
     SetStatusText("Power Off - Blank Check");
@@ -255,8 +255,8 @@ void Programmer::ReadPart() {
     SetPowerMode(POWER_OFF, currentDevice->programSupply);
     HideStatusLine();
     bufferStateText = "Buffer State: " + currentDevice->name + " contents";
-    if (stopRequested) {
-        failureText = kStoppedText;
-        bufferStateText += ", read stopped by the operator";
+    if (MustEnd()) {
+        failureText = EndedText();
+        bufferStateText += link.AccessLost() ? ", read failed" : ", read stopped by the operator";
     }
 }

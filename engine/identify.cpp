@@ -77,8 +77,8 @@ bool Programmer::Identify(bool withOptions) {
     SetStatusText("Part Identify");
     std::string probeText = "Part Identify: ";
     for (const Probe& probe : probes) {
-        if (stopRequested) {
-            failureText = kStoppedText;
+        if (MustEnd()) {
+            failureText = EndedText();
             break;
         }
         probeText += '.';
@@ -97,9 +97,18 @@ bool Programmer::Identify(bool withOptions) {
             return true;
         }
         ReadOptionBits();
+        if (MustEnd()) {
+            // Option bits read without the port are not the part's.
+            failureText = EndedText();
+            currentDevice = nullptr;
+            return false;
+        }
         return ResizeBuffer(match->sizeBits / 8);
     }
     HideStatusLine();
+    if (MustEnd()) {
+        failureText = EndedText();
+    }
     return false;
 }
 

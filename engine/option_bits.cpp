@@ -179,11 +179,14 @@ bool SettleOptionBit(Programmer& programmer, const OptionBit& bit, uint32_t opti
 
 bool ProgramOptionBits(Programmer& programmer, uint32_t options) {
     for (const OptionBit* bit : {&kResetBit, &kExpressBit, &kBusyBit}) {
-        if (programmer.stopRequested) {
-            programmer.failureText = kStoppedText;
+        if (programmer.MustEnd()) {
+            programmer.failureText = programmer.EndedText();
             return false;
         }
         if (!SettleOptionBit(programmer, *bit, options)) {
+            if (programmer.link.AccessLost()) {
+                programmer.failureText = programmer.link.LostAccessText();
+            }
             return false;
         }
     }

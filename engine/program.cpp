@@ -62,9 +62,9 @@ std::string WriteWordFailedText(uint32_t wordIndex, const WordProgramFault& faul
     return text;
 }
 
-// A program the operator stopped says how far it got: the words before are in the part.
-std::string StoppedText(uint32_t wordsDone, uint32_t words) {
-    return std::string(kStoppedText) + ". " + std::to_string(wordsDone) + " of " + std::to_string(words) +
+// A program that ended early says how far it got: the words before are in the part.
+std::string StoppedText(const Programmer& programmer, uint32_t wordsDone, uint32_t words) {
+    return programmer.EndedText() + ". " + std::to_string(wordsDone) + " of " + std::to_string(words) +
            " words were programmed.";
 }
 
@@ -74,13 +74,16 @@ bool ProgramWordsDirect(Programmer& programmer, uint16_t& progress, const WordRa
     bool failed = false;
     uint32_t word = range.first;
     while (word <= range.last && !failed) {
-        if (programmer.stopRequested) {
-            programmer.failureText = StoppedText(word - range.first, range.last - range.first + 1);
+        if (programmer.MustEnd()) {
+            programmer.failureText = StoppedText(programmer, word - range.first, range.last - range.first + 1);
             return false;
         }
         WordProgramFault fault;
         if (programmer.ProgramWord(word, supply, fault)) {
-            programmer.failureText = WriteWordFailedText(word, fault);
+            // A word that failed because the port went away is not the part's fault.
+            programmer.failureText = programmer.link.AccessLost()
+                                         ? StoppedText(programmer, word - range.first, range.last - range.first + 1)
+                                         : WriteWordFailedText(word, fault);
             failed = true;
         } else {
             progress = RangeProgress(word, range);
@@ -107,8 +110,8 @@ bool ProgramWordsByDriver(Programmer& programmer, uint16_t& progress, const Word
     uint8_t* packet = programmer.link.requestBuffer.data();
     uint32_t remaining = total;
     while (remaining > 0 && programmer.link.lastResult) {
-        if (programmer.stopRequested) {
-            programmer.failureText = StoppedText((total - remaining) / wordBytes, total / wordBytes);
+        if (programmer.MustEnd()) {
+            programmer.failureText = StoppedText(programmer, (total - remaining) / wordBytes, total / wordBytes);
             return false;
         }
         const uint32_t chunk = std::min(chunkLimit, remaining);
@@ -124,6 +127,9 @@ bool ProgramWordsByDriver(Programmer& programmer, uint16_t& progress, const Word
                 return false;
             }
             progress = 100;
+        } else if (programmer.link.AccessLost()) {
+            programmer.failureText = StoppedText(programmer, (total - remaining) / wordBytes, total / wordBytes);
+            return false;
         }
         remaining -= chunk;
         ShowProgress(total - remaining, total, "Programming");
@@ -173,8 +179,8 @@ int32_t Programmer::ProgramDevice(uint16_t* progress, uint32_t options, uint32_t
     if (failed || !ProgramOptionBits(*this, options)) {
         return 1;
     }
-    if (stopRequested) {
-        failureText = kStoppedText;
+    if (MustEnd()) {
+        failureText = EndedText();
         return 1;
     }
     uint16_t verifyProgress = 0;

@@ -42,7 +42,7 @@ bool Programmer::CheckPartTakesBuffer(ProgramConflicts& conflicts) {
     SetPowerMode(POWER_OFF, currentDevice->programSupply);
     HideStatusLine();
     if (!complete) {
-        failureText = stopRequested ? kStoppedText
+        failureText = MustEnd() ? EndedText()
                                     : "The PROM could not be read before programming. Nothing was programmed.";
         return false;
     }

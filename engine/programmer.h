@@ -66,6 +66,12 @@ public:
     // kStoppedText. The caller clears it before each operation.
     std::atomic<bool> stopRequested{false};
 
+    // True when the operation under way must end at its next word or chunk: the operator asked
+    // to stop, or the port stopped answering.
+    bool MustEnd() const { return stopRequested || link.AccessLost(); }
+    // The failure text of an operation that ended early: a lost port's reason outranks a stop.
+    std::string EndedText() const { return link.AccessLost() ? link.LostAccessText() : kStoppedText; }
+
     // The port and the port driver: the platform value, the driver handle and its request
     // buffer, the signalling primitives. The operations below that the link owns forward to it.
     PortLink link;

@@ -38,8 +38,8 @@ bool VerifyByDriver(Programmer& programmer, uint16_t& progress, const ArrayImage
     uint8_t* packet = programmer.link.requestBuffer.data();
     uint32_t remaining = length;
     while (remaining > 0) {
-        if (programmer.stopRequested) {
-            programmer.failureText = kStoppedText;
+        if (programmer.MustEnd()) {
+            programmer.failureText = programmer.EndedText();
             return false;
         }
         const uint32_t chunk = std::min(chunkLimit, remaining);
@@ -76,8 +76,8 @@ bool VerifyWords(Programmer& programmer, uint16_t& progress, const ArrayImage& i
     const uint16_t status = programmer.portBase + 1;
     bool matched = true;
     for (uint32_t pos = 0; pos < length; pos += wordBytes) {
-        if (programmer.stopRequested) {
-            programmer.failureText = kStoppedText;
+        if (programmer.MustEnd()) {
+            programmer.failureText = programmer.EndedText();
             return false;
         }
         programmer.WritePort(data, 0xC8 + s);
@@ -116,8 +116,8 @@ bool VerifySerial(Programmer& programmer, uint16_t& progress, const ArrayImage& 
     const uint16_t status = programmer.portBase + 1;
     bool matched = true;
     for (uint32_t i = 0; i < length && matched; ++i) {
-        if (programmer.stopRequested) {
-            programmer.failureText = kStoppedText;
+        if (programmer.MustEnd()) {
+            programmer.failureText = programmer.EndedText();
             return false;
         }
         uint8_t value = 0;
@@ -172,10 +172,15 @@ int32_t Programmer::VerifyDevice(uint16_t* progress, const uint8_t* data) {
     SetStatusText("Part Verify");
 
     const ArrayImage image{data, bufferLength};
-    const bool matched = Path().VerifyArray(*progress, image);
+    bool matched = Path().VerifyArray(*progress, image);
 
     SetStatusText("Power Off - Part Verify");
     SetPowerMode(POWER_OFF, supply);
     HideStatusLine();
+    if (link.AccessLost()) {
+        // What was read after the port went away says nothing of the part.
+        failureText = link.LostAccessText();
+        matched = false;
+    }
     return matched ? 0 : 1;
 }

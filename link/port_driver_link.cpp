@@ -24,6 +24,7 @@ bool PortLink::OpenDriver() {
             "Kvaldev Device Error");
         return false;
     }
+    driverPortFailure.clear();
     bool baseTaken = true;
     if (driverOpened) {
         // Only a re-open tells the driver the port base; the first open of a run sends none.
@@ -96,5 +97,23 @@ bool PortLink::SendRequest(uint32_t code, uint32_t inSize, uint32_t outSize) {
     bytesReturned = 0;
     lastResult = platform::ControlDevice(driverHandle, code, requestBuffer.data(), inSize,
                                          requestBuffer.data(), outSize, &bytesReturned);
+    if (!lastResult) {
+        // A request refused for its fields leaves no text: the port itself still answers.
+        driverPortFailure = platform::DeviceErrorText(driverHandle);
+    }
     return lastResult && bytesReturned > 0;
+}
+
+bool PortLink::AccessLost() const {
+    if (IsDirectMode()) {
+        return directPort && directPort->AccessLost();
+    }
+    return !driverPortFailure.empty();
+}
+
+std::string PortLink::LostAccessText() const {
+    if (IsDirectMode()) {
+        return directPort ? directPort->LostAccessText() : std::string();
+    }
+    return driverPortFailure;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "catalog/prom_device.h"
@@ -55,8 +56,15 @@ public:
     void SetPowerMode(int16_t mode, int16_t supplyCode);
     void ResetAddressCounter();
     void ClockAddress(int16_t supplyCode);
-    // 0 present, 1 no loop-back, 2 no pulse answer; leaves the socket off.
+    // 0 present, 1 no loop-back, 2 no pulse answer; leaves the socket off. Through the port
+    // driver, a port lost before is asked for again first (a cable put back).
     int32_t CheckProgrammer();
+
+    // True once the port stopped answering: a direct port's system call failed, or the port
+    // driver lost its port. The operation under way ends at its next word or chunk.
+    bool AccessLost() const;
+    // Why, for the operator ("Lost access to the parallel port ..."); empty while it answers.
+    std::string LostAccessText() const;
 
     // Port driver state.
     uint16_t platformValue = 0;
@@ -66,6 +74,7 @@ public:
     std::vector<uint8_t> requestBuffer;
     uint32_t bytesReturned = 0;
     bool lastResult = true;   // no request has failed yet
+    std::string driverPortFailure;   // why the driver's port failed a request; empty while it answers
 
 private:
     friend class DirectChannel;

@@ -3,6 +3,10 @@
 #include "link/wait_bounds.h"
 
 int32_t PortLink::CheckProgrammer() {
+    if (!IsDirectMode() && AccessLost()) {
+        CloseDriver();
+        OpenDriver();
+    }
     const uint16_t data = socket.portBase;
     const uint16_t status = socket.portBase + 1;
     const uint16_t control = socket.portBase + 2;

@@ -63,4 +63,10 @@ void CloseDevice(DeviceHandle handle) {
     TheRegistry().sessions.erase(handle);
 }
 
+std::string DeviceErrorText(DeviceHandle handle) {
+    auto& sessions = TheRegistry().sessions;
+    auto found = sessions.find(handle);
+    return found == sessions.end() ? std::string() : found->second->ErrorText();
+}
+
 }  // namespace platform

@@ -14,6 +14,9 @@ public:
     virtual ~DeviceSession() = default;
     virtual bool Control(uint32_t code, const uint8_t* in, uint32_t inSize,
                          uint8_t* out, uint32_t outSize, uint32_t* bytesReturned) = 0;
+    // Why the device cannot do its work (its hardware is gone); empty while it can. The stand-in
+    // for the error code a failed request leaves behind.
+    virtual std::string ErrorText() const { return {}; }
 };
 
 // Makes a session for an open request; returns nullptr when the device cannot be opened.
@@ -31,5 +34,7 @@ DeviceHandle OpenDevice(const std::string& name);
 bool ControlDevice(DeviceHandle handle, uint32_t code, const uint8_t* in, uint32_t inSize,
                    uint8_t* out, uint32_t outSize, uint32_t* bytesReturned);
 void CloseDevice(DeviceHandle handle);
+// The open device's ErrorText; empty for a handle that is not open.
+std::string DeviceErrorText(DeviceHandle handle);
 
 }  // namespace platform
