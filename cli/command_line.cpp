@@ -17,6 +17,7 @@ struct CommandSpec {
 
 constexpr CommandSpec kCommands[] = {
     {"devices", Command::Devices, 0, ""},
+    {"ports", Command::Ports, 0, ""},
     {"identify", Command::Identify, 0, ""},
     {"blank", Command::Blank, 0, ""},
     {"read", Command::Read, 1, "FILE"},
@@ -39,6 +40,7 @@ constexpr OptionSpec kOptions[] = {
     {"--sim", true, OptionGroup::Station},
     {"--direct", false, OptionGroup::Station},
     {"--port", true, OptionGroup::Station},
+    {"--raw", false, OptionGroup::Station},
     {"--fault", true, OptionGroup::Station},
     {"--device", true, OptionGroup::BufferSize},
     {"--size", true, OptionGroup::BufferSize},
@@ -213,10 +215,16 @@ bool ApplyOption(const GivenOption& option, CommandLine& line, std::string& erro
         line.station.direct = true;
         return true;
     }
+    if (name == "--raw") {
+        line.station.raw = true;
+        return true;
+    }
     if (name == "--port") {
+        // Room for the status and control registers above the base; whether the machine has a
+        // port there is for the port's opening to say.
         uint32_t base = 0;
-        if (!ParseNumber(value, base) || (base != 0x378 && base != 0x278 && base != 0x3BC)) {
-            error = "--port must be 0x378, 0x278 or 0x3BC";
+        if (!ParseNumber(value, base) || base == 0 || base > 0xFFFD) {
+            error = "--port must be a port base address such as 0x378, 0x278, 0x3BC or 0xD010";
             return false;
         }
         line.station.portBase = static_cast<uint16_t>(base);
@@ -280,8 +288,16 @@ bool CheckCombination(const std::vector<GivenOption>& options, CommandLine& line
         error = "--fault is for the simulated programmer: give --sim TYPE too";
         return false;
     }
+    if (line.station.raw && line.station.simulatedType) {
+        error = "--raw is for real hardware: leave out --sim";
+        return false;
+    }
+    if (line.station.raw && line.station.direct) {
+        error = "--raw runs direct mode already: leave out --direct";
+        return false;
+    }
     if (line.station.direct && !line.station.simulatedType) {
-        error = "direct mode is not available for real hardware: leave out --direct to use the port driver";
+        error = "direct mode on real hardware is --raw: leave out --direct to use the port driver";
         return false;
     }
     return true;

@@ -8,7 +8,7 @@
 
 namespace cli {
 
-enum class Command { Devices, Identify, Blank, Read, Convert, Checksum, Dump, Program, Verify };
+enum class Command { Devices, Ports, Identify, Blank, Read, Convert, Checksum, Dump, Program, Verify };
 
 // A programmer fault the simulator injects for a rehearsal: from the start, or after a number
 // of register accesses.
@@ -23,6 +23,7 @@ struct StationChoice {
     const PromDevice* simulatedType = nullptr;   // nullptr: real hardware
     std::string chipFile;                        // keeps the simulated part between runs
     bool direct = false;                         // direct mode instead of the port driver
+    bool raw = false;                            // real hardware in direct mode, with ioperm
     uint16_t portBase = 0x378;
     FaultChoice fault;                           // simulator only
 };

@@ -11,6 +11,8 @@ namespace cli {
 
 // The catalogue, one type a line.
 int RunDevices(const Console& console);
+// The machine's parallel ports: device, base, who holds it, whether this user may open it.
+int RunPorts(const Console& console);
 
 // On the part in the programmer.
 int RunIdentify(Programmer& programmer, const Console& console);

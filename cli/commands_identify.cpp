@@ -31,8 +31,8 @@ int RunBlank(Programmer& programmer, const Console& console) {
     }
     // Blank means erased data and the reset-polarity bit still unprogrammed.
     const bool blank = programmer.BlankCheck() == 1 && programmer.resetPolarity == 1;
-    if (programmer.stopRequested) {
-        console.Error(kStoppedText);
+    if (programmer.MustEnd()) {
+        console.Error(programmer.failureText);
         return kExitFailed;
     }
     console.out << "PROM blank: " << (blank ? "Yes" : "No") << '\n';

@@ -10,8 +10,8 @@ int RunRead(Programmer& programmer, const std::string& file, const Console& cons
         return kExitFailed;
     }
     programmer.ReadPart();
-    if (programmer.stopRequested) {
-        console.Error(std::string(kStoppedText) + ": nothing was written to " + file);
+    if (programmer.MustEnd()) {
+        console.Error(programmer.failureText + ": nothing was written to " + file);
         return kExitFailed;
     }
     if (!SaveImage(file, programmer.buffer.get(), programmer.GetBufferLength(), console)) {

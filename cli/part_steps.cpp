@@ -10,6 +10,10 @@ bool IdentifyPart(Programmer& programmer, const Console& console) {
     SetStatusText("Programmer check...");
     const int32_t presence = programmer.CheckProgrammer();
     HideStatusLine();
+    if (programmer.link.AccessLost()) {
+        console.Error(programmer.link.LostAccessText());
+        return false;
+    }
     if (presence & 1) {
         console.Error("Programmer not present. If programmer is connected, check battery and cable (if used)");
         return false;
@@ -21,8 +25,8 @@ bool IdentifyPart(Programmer& programmer, const Console& console) {
     if (programmer.Identify(true)) {
         return true;
     }
-    if (programmer.stopRequested) {
-        console.Error(kStoppedText);
+    if (programmer.MustEnd()) {
+        console.Error(programmer.EndedText());
     } else if (!programmer.currentDevice) {
         console.Error("No Device found");
     } else {

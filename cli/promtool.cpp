@@ -69,6 +69,8 @@ int RunFileCommand(const CommandLine& line, const Console& console) {
     switch (line.command) {
     case Command::Devices:
         return RunDevices(console);
+    case Command::Ports:
+        return RunPorts(console);
     case Command::Convert:
         return RunConvert(line, console);
     case Command::Checksum:

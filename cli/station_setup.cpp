@@ -1,10 +1,12 @@
 #include "cli/station_setup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
 #include "driver/port_driver.h"
 #include "driver/ppdev_port.h"
+#include "driver/raw_port.h"
 #include "protocol/port_driver_protocol.h"
 #include "platform/platform_value.h"
 
@@ -35,6 +37,9 @@ Station::~Station() {
 }
 
 bool Station::Open(std::string& error) {
+    if (choice.raw) {
+        return OpenRawPort(error);
+    }
     if (choice.simulatedType) {
         simulation = std::make_unique<sim::SimulatedStation>(choice.portBase);
         if (!InsertSimulatedPart(error)) {
@@ -64,6 +69,23 @@ bool Station::Open(std::string& error) {
     if (simulation) {
         InjectFault();
     }
+    return true;
+}
+
+// Direct mode on the real port. Only the chosen port is granted: the power-off of the
+// programmer's construction, at the default base, touches nothing else.
+bool Station::OpenRawPort(std::string& error) {
+    const std::vector<uint16_t> machineBases = driver::RawPortBases();
+    if (std::find(machineBases.begin(), machineBases.end(), choice.portBase) == machineBases.end()) {
+        error = "raw port access refused: " + PortName(choice.portBase) + " is not a parallel port of this machine";
+        return false;
+    }
+    rawPort = driver::RawPort::Open(choice.portBase, {choice.portBase}, driver::SystemKernel(), error);
+    if (!rawPort) {
+        return false;
+    }
+    programmer = std::make_unique<Programmer>(platform::kDirectPortFamilyVersion, rawPort.get());
+    programmer->portBase = choice.portBase;
     return true;
 }
 

@@ -25,6 +25,7 @@ public:
 
 private:
     bool InsertSimulatedPart(std::string& error);
+    bool OpenRawPort(std::string& error);
     void InjectFault();
     // The port driver learns the port base only when it is opened again.
     bool TellDriverThePort(std::string& error);
@@ -33,6 +34,7 @@ private:
     std::unique_ptr<sim::SimulatedStation> simulation;
     bool hardwareDriverInstalled = false;
     bool hardwarePortChosen = false;
+    std::unique_ptr<platform::RegisterPort> rawPort;   // declared first: outlives the programmer
     std::unique_ptr<Programmer> programmer;
 };
 

@@ -3,9 +3,12 @@
 namespace cli {
 
 const char* UsageText() {
-    return R"(Usage: promtool [--sim TYPE[:CHIPFILE]] [--direct] [--port ADDRESS] COMMAND ...
+    return R"(Usage: promtool [--sim TYPE[:CHIPFILE]] [--direct] [--port ADDRESS [--raw]] COMMAND ...
 
   devices         list the PROM types, one a line
+  ports           list the machine's parallel ports: device, base address, the driver that
+                  holds it (another holder makes the station's exclusive claim fail) and
+                  whether this user may open it
 
 Commands on the PROM in the programmer (each checks the programmer and identifies the PROM first):
   identify        show the PROM's type, size, word size, option bits and codes
@@ -31,8 +34,13 @@ Programmer:
                          between runs: created blank when missing, written back after the run.
   --direct               direct mode: the simulated port's registers are driven directly
                          (simulator only). Without it every access goes through the port driver.
-  --port ADDRESS         the parallel port: 0x378 (default), 0x278 or 0x3BC. Without --sim this
-                         is real hardware through Linux ppdev (/dev/parportN).
+  --port ADDRESS         the parallel port's base address: 0x378 (default), 0x278, 0x3BC, or
+                         any other port the machine has (a PCI Express card's, such as 0xD010;
+                         see 'promtool ports'). Without --sim this is real hardware through the
+                         port driver over Linux ppdev (/dev/parportN), claimed exclusively.
+  --raw                  real hardware in direct mode: the port's registers are driven with the
+                         processor's port instructions, no system call per access (root or the
+                         CAP_SYS_RAWIO capability; refused elsewhere).
   --fault FAULT[@N]      with --sim: a programmer fault from the start, or after N register
                          accesses: absent, flat-battery, no-pulse, endless-pulse, or pulled (the
                          PROM is taken out of the socket).

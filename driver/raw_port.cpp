@@ -38,8 +38,11 @@ RawPort::~RawPort() {
 
 bool RawPort::Grant(uint16_t base, std::string& error) {
     if (kernel.Ioperm(base, kRegisterCount, 1) != 0) {
-        error = "raw port access to " + PortBaseText(base) + " refused: " + std::strerror(errno) +
-                " (it needs root or the CAP_SYS_RAWIO capability)";
+        const int reason = errno;
+        error = "raw port access to " + PortBaseText(base) + " refused: " + std::strerror(reason);
+        if (reason == EPERM) {
+            error += " (it needs root or the CAP_SYS_RAWIO capability)";
+        }
         return false;
     }
     granted.push_back(base);

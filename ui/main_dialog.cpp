@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QWindow>
+#include <algorithm>
 
 #include "engine/programmer.h"
 #include "ui/about_dialog.h"
@@ -18,9 +19,6 @@ namespace {
 
 const char* const kWindowTitle = "Xilinx Serial PROM Programmer - Version 4.1 - 8/21/04";
 const char* const kMakerWebAddress = "http://www.kvaldev.com/downloads";
-
-// Port bases offered by the port selector, in the order of its entries.
-constexpr uint16_t kSelectorPorts[] = {0x378, 0x278, 0x3BC};
 
 constexpr uint32_t kDirectModeVersion = 125;
 constexpr uint32_t kExpectedDriverVersion = 8;
@@ -166,13 +164,20 @@ void MainDialog::AddWindowMenuEntry(const std::string& text, std::function<void(
 }
 
 void MainDialog::SelectPortEntry() {
-    int index = 0;   // any other base shows the first entry but stays as it is
-    if (programmer.portBase == 0x278) {
-        index = 1;
-    } else if (programmer.portBase == 0x3BC) {
-        index = 2;
+    // Any other base shows the first entry but stays as it is.
+    const auto entry = std::find(selectorPorts.begin(), selectorPorts.end(), programmer.portBase);
+    ui->portSelector->setCurrentIndex(entry == selectorPorts.end() ? 0 : static_cast<int>(entry - selectorPorts.begin()));
+}
+
+void MainDialog::AddPortEntries(const std::vector<uint16_t>& bases) {
+    for (uint16_t base : bases) {
+        if (std::find(selectorPorts.begin(), selectorPorts.end(), base) != selectorPorts.end()) {
+            continue;
+        }
+        selectorPorts.push_back(base);
+        ui->portSelector->addItem(QString::asprintf("LPT%zu (0x%X)", selectorPorts.size(), unsigned{base}));
     }
-    ui->portSelector->setCurrentIndex(index);
+    SelectPortEntry();
 }
 
 void MainDialog::OnAbout() {
@@ -181,10 +186,10 @@ void MainDialog::OnAbout() {
 }
 
 void MainDialog::OnPortSelect(int index) {
-    if (index < 0 || index >= static_cast<int>(std::size(kSelectorPorts))) {
+    if (index < 0 || index >= static_cast<int>(selectorPorts.size())) {
         return;
     }
-    programmer.portBase = kSelectorPorts[index];
+    programmer.portBase = selectorPorts[index];
     if (!programmer.IsDirectMode()) {
         // A re-open tells the driver the new base.
         programmer.CloseDriver();
@@ -201,6 +206,11 @@ bool MainDialog::ProgrammerAnswers() {
     operatorServices.SetWaitCursor(false);
     HideStatusLine();
 
+    if (programmer.link.AccessLost()) {
+        operatorServices.ShowMessage(programmer.link.LostAccessText(), "Programmer Check", MessageIcon::Stop,
+                                     MessageButtons::Ok);
+        return false;
+    }
     if (check & 1) {
         operatorServices.ShowMessage("Programmer not present. If programmer is connected, check battery and cable (if used)",
                                      "Programmer Check", MessageIcon::None, MessageButtons::Ok);
@@ -239,6 +249,7 @@ void MainDialog::OnIdentifyProm() {
             readNotSaved = false;
         }
         UpdatePromPanel(true);
+        ReportLostPort("Part Identify");
         operatorServices.SetWaitCursor(false);
     }
     ui->identifyButton->setEnabled(true);
@@ -261,8 +272,8 @@ void MainDialog::UpdatePromPanel(bool withBlankCheck) {
     // With no device the blank check has nothing to look at: it must not call a missing part blank.
     const bool deviceKnown = displayedDevice.sizeBits != 0;
     const bool blank = withBlankCheck && programmer.BlankCheck() == 1 && programmer.resetPolarity == 1;
-    if (withBlankCheck && programmer.stopRequested) {
-        ui->promBlankLine->setText("PROM blank: Not checked");   // the operator stopped it
+    if (withBlankCheck && programmer.MustEnd()) {
+        ui->promBlankLine->setText("PROM blank: Not checked");   // stopped, or the port went away
     } else {
         ui->promBlankLine->setText(blank && deviceKnown ? "PROM blank: Yes" : "PROM blank: No");
     }
@@ -275,6 +286,13 @@ void MainDialog::UpdatePromPanel(bool withBlankCheck) {
     ShowBufferState(programmer.bufferStateText);
     programmer.UpdateChecksum();
     ShowChecksum(programmer.checksum);
+}
+
+void MainDialog::ReportLostPort(const char* caption) {
+    if (programmer.link.AccessLost()) {
+        operatorServices.SetWaitCursor(false);
+        operatorServices.ShowMessage(programmer.link.LostAccessText(), caption, MessageIcon::Stop, MessageButtons::Ok);
+    }
 }
 
 void MainDialog::ShowBufferState(const std::string& text) {

@@ -1,8 +1,10 @@
 #pragma once
 #include <QDialog>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "buffer/load_save_commands.h"
 #include "engine/status_line.h"
@@ -35,6 +37,10 @@ public:
     MainDialog(Programmer& programmer, RecordFile& recordFile, std::string& defaultFilePattern,
                OperatorServices& operatorServices, QWidget* parent = nullptr);
     ~MainDialog() override;
+
+    // Ports beyond the three classic ones (a PCI Express card's), offered as "LPT4 (0xD010)"
+    // and on after the classic entries.
+    void AddPortEntries(const std::vector<uint16_t>& bases);
 
     // Refreshes the PROM information and buffer panels from the current device, with a fresh
     // blank check when asked, and enables the commands once a device is known.
@@ -111,6 +117,8 @@ private:
     void EnableViewBuffer() override;
 
     void ReportDriverVersion();
+    // After an operation: a port that stopped answering is said, not left to the panel's lines.
+    void ReportLostPort(const char* caption);
     void SetUpWindowMenu();
     void SelectPortEntry();
     // Enables or disables the six command buttons: Program, Save, Read, Load, Compare, Identify.
@@ -131,6 +139,8 @@ private:
     bool stopAsked = false;
     // The buffer holds a PROM read that no save has written out yet.
     bool readNotSaved = false;
+    // Port bases of the port selector's entries, in their order.
+    std::vector<uint16_t> selectorPorts{0x378, 0x278, 0x3BC};
     friend class OperationInputFilter;
 };
 

@@ -51,6 +51,7 @@ bool PromApp::InitInstance() {
         platform::GetPrivateProfileInt(kSettingsSection, kPortAddressKey, kDefaultPortAddress, settingsPath));
     {
         MainDialog dialog(programmer, recordFile, defaultFilePattern, operatorServices);
+        dialog.AddPortEntries(otherPortBases);
         for (const auto& [text, action] : windowMenuEntries) {
             dialog.AddWindowMenuEntry(text, action);
         }

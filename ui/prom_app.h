@@ -36,6 +36,9 @@ public:
     // The settings file: named after the program, in the user's configuration folder.
     std::string SettingsPath() const;
 
+    // Parallel ports the machine has beyond the three classic ones, for the port selector.
+    std::vector<uint16_t> otherPortBases;
+
 private:
     Programmer& programmer;
     RecordFile& recordFile;

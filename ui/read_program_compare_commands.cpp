@@ -35,6 +35,7 @@ void MainDialog::OnReadProm() {
     ShowChecksum(programmer.checksum);
     ReEnableCommands();
     operatorServices.SetWaitCursor(false);
+    ReportLostPort("Part Read");
 }
 
 void MainDialog::OnProgramProm() {
@@ -76,8 +77,9 @@ bool MainDialog::ConfirmDeviceToProgram() {
     const PromDevice* saved = programmer.currentDevice;
     if (!programmer.Identify(false)) {
         programmer.currentDevice = saved;
-        if (programmer.stopRequested) {
-            operatorServices.ShowMessage(kStoppedText, "Program Device Error", MessageIcon::None, MessageButtons::Ok);
+        if (programmer.MustEnd()) {
+            operatorServices.ShowMessage(programmer.EndedText(), "Program Device Error", MessageIcon::None,
+                                         MessageButtons::Ok);
         } else {
             operatorServices.ShowMessage("No Device found in programmer. Programming aborted", "Program Device Error",
                                          MessageIcon::None, MessageButtons::Ok);

@@ -34,9 +34,13 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"--sim", "XC9999", "identify"}, "unknown PROM type 'XC9999'"},
         UsageCase{{"--sim", "XC1765D:", "identify"}, "--sim TYPE:CHIPFILE needs a file name after the colon"},
         UsageCase{{"--sim"}, "--sim needs a value"},
-        UsageCase{{"--port", "0x379", "identify"}, "--port must be 0x378, 0x278 or 0x3BC"},
+        UsageCase{{"--port", "0xFFFE", "identify"}, "--port must be a port base address"},
+        UsageCase{{"--port", "0", "identify"}, "--port must be a port base address"},
         UsageCase{{"--port", "888x", "identify"}, "--port must be"},
-        UsageCase{{"--direct", "identify"}, "direct mode is not available for real hardware"},
+        UsageCase{{"--direct", "identify"}, "direct mode on real hardware is --raw"},
+        UsageCase{{"--raw", "--sim", "XC1765D", "identify"}, "--raw is for real hardware"},
+        UsageCase{{"--raw", "--direct", "identify"}, "--raw runs direct mode already"},
+        UsageCase{{"--raw", "ports"}, "--raw is not an option of ports"},
         UsageCase{{"--direct=1", "--sim", "XC1765D", "identify"}, "--direct takes no value"},
         UsageCase{{"--sim", "XC1765D", "--sim", "XC1718L", "blank"}, "--sim is given twice"},
         UsageCase{{"--sim", "XC1765D", "convert", "a.bin", "b.mcs", "--size", "16"},
@@ -58,7 +62,7 @@ TEST(UsageTest, HelpListsTheCommandsAndExitStatuses) {
     for (const auto& args : {std::vector<std::string>{"--help"}, std::vector<std::string>{"read", "-h"}}) {
         const PromtoolRun run = Promtool(args);
         EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out.rfind("Usage: promtool [--sim TYPE[:CHIPFILE]] [--direct] [--port ADDRESS] COMMAND", 0), 0u);
+        EXPECT_EQ(run.out.rfind("Usage: promtool [--sim TYPE[:CHIPFILE]] [--direct] [--port ADDRESS [--raw]] COMMAND", 0), 0u);
         for (const char* command : {"identify", "blank", "read FILE", "program FILE", "verify FILE", "devices",
                                     "convert IN OUT", "checksum FILE", "dump FILE", "Exit status: 0 success"}) {
             EXPECT_NE(run.out.find(command), std::string::npos) << command;

@@ -53,6 +53,26 @@ TEST_P(PortSelector, BaseOutsideTheListStaysUntilAnEntryIsPicked) {
     EXPECT_EQ(programmer.portBase, 0x378);
 }
 
+TEST_P(PortSelector, OtherPortsOfTheMachineFollowTheClassicEntries) {
+    Insert("XC1765D");
+    simulated.programmer.PlugInto(0xD010);
+    Window().AddPortEntries({0x278, 0xD010, 0xE800});   // a classic base is not offered twice
+    ASSERT_EQ(Ports()->count(), 5);
+    EXPECT_EQ(Ports()->itemText(3), "LPT4 (0xD010)");
+    EXPECT_EQ(Ports()->itemText(4), "LPT5 (0xE800)");
+
+    emit Ports()->activated(3);
+    EXPECT_EQ(programmer.portBase, 0xD010);
+    Click("identifyButton");
+    EXPECT_TRUE(operatorScript.messages.empty());
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC1765D");
+
+    // A saved base that is one of them is shown at start.
+    programmer.portBase = 0xE800;
+    Window().AddPortEntries({});
+    EXPECT_EQ(Ports()->currentIndex(), 4);
+}
+
 INSTANTIATE_TEST_SUITE_P(PortAccess, PortSelector, ::testing::Values(PortAccess::Direct, PortAccess::Driver),
                          PortAccessName);
 

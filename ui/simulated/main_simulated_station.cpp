@@ -8,6 +8,7 @@
 #include "ui/qt_operator.h"
 #include "ui/simulated/screenshot_tour.h"
 #include "ui/simulated/simulated_programmer_window.h"
+#include "ui/simulated/simulator_settings.h"
 #include "ui/station_objects.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     StationObjects station(simulatorWindow.PlatformVersionForThisRun(), &simulated.programmer, operatorServices);
     // Once the station's window is up, beside it; closed, it comes back from the window menu.
     QTimer::singleShot(0, &simulatorWindow, [&simulatorWindow] { simulatorWindow.ShowBesideStation(); });
+    station.app.otherPortBases = {kSimulatedCardPortBase};
     station.app.AddWindowMenuEntry("&Simulated programmer...", [&simulatorWindow] { simulatorWindow.ShowBesideStation(); });
     // Only scripts/screenshots.sh sets this: it drives the window through its review screenshots.
     if (const char* folder = std::getenv("PROMSTATION_SIM_SCREENSHOTS")) {

@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kSocketRefreshMilliseconds = 1000;
 // The ports of the port selector, in its order.
-constexpr uint16_t kPorts[] = {0x378, 0x278, 0x3BC};
+constexpr uint16_t kPorts[] = {0x378, 0x278, 0x3BC, kSimulatedCardPortBase};
 constexpr int kSocketStateLines = 3;
 constexpr int kGapBetweenWindows = 12;
 

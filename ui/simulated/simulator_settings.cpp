@@ -21,7 +21,7 @@ SimulatorSettings SimulatorSettings::Load(const std::string& path) {
     settings.directPortAccess = platform::GetPrivateProfileInt(kSection, kDirectPortAccessKey, 0, path) != 0;
     settings.partTypeIndex = static_cast<int>(platform::GetPrivateProfileInt(kSection, kPartTypeKey, 1, path)) - 1;
     const uint32_t base = platform::GetPrivateProfileInt(kSection, kPortAddressKey, 0x378, path);
-    if (base == 0x378 || base == 0x278 || base == 0x3BC) {
+    if (base == 0x378 || base == 0x278 || base == 0x3BC || base == kSimulatedCardPortBase) {
         settings.portBase = static_cast<uint16_t>(base);
     }
     return settings;

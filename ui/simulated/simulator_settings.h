@@ -2,6 +2,9 @@
 #include <cstdint>
 #include <string>
 
+// The simulated machine has a PCI Express parallel card beside the three classic ports.
+constexpr uint16_t kSimulatedCardPortBase = 0xD010;
+
 // What the simulated station remembers between runs, in a settings file of its own (the
 // station's settings file holds nothing of the simulator).
 struct SimulatorSettings {
