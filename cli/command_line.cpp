@@ -172,7 +172,7 @@ bool ParseFault(const std::string& value, FaultChoice& fault, std::string& error
     static constexpr std::pair<std::string_view, InjectedFault> kFaults[] = {
         {"absent", InjectedFault::Absent},         {"flat-battery", InjectedFault::FlatBattery},
         {"no-pulse", InjectedFault::NoPulse},      {"endless-pulse", InjectedFault::EndlessPulse},
-        {"pulled", InjectedFault::Pulled},
+        {"pulled", InjectedFault::Pulled},         {"port-lost", InjectedFault::PortLost},
     };
     const size_t at = value.find('@');
     const std::string name = value.substr(0, at);
@@ -185,8 +185,8 @@ bool ParseFault(const std::string& value, FaultChoice& fault, std::string& error
     uint32_t accesses = 0;
     const bool countGood = at == std::string::npos || ParseNumber(value.substr(at + 1), accesses);
     if (fault.fault == InjectedFault::None || !countGood) {
-        error = "--fault must be absent, flat-battery, no-pulse, endless-pulse or pulled, optionally followed by "
-                "@ACCESSES";
+        error = "--fault must be absent, flat-battery, no-pulse, endless-pulse, pulled or port-lost, optionally "
+                "followed by @ACCESSES";
         return false;
     }
     fault.afterAccesses = accesses;

@@ -12,7 +12,7 @@ enum class Command { Devices, Ports, Identify, Blank, Read, Convert, Checksum, D
 
 // A programmer fault the simulator injects for a rehearsal: from the start, or after a number
 // of register accesses.
-enum class InjectedFault { None, Absent, FlatBattery, NoPulse, EndlessPulse, Pulled };
+enum class InjectedFault { None, Absent, FlatBattery, NoPulse, EndlessPulse, Pulled, PortLost };
 struct FaultChoice {
     InjectedFault fault = InjectedFault::None;
     uint64_t afterAccesses = 0;

@@ -122,6 +122,9 @@ void Station::InjectFault() {
     case InjectedFault::EndlessPulse:
         box.SetFaultAfter(sim::ProgrammerFault::EndlessPulse, fault.afterAccesses);
         return;
+    case InjectedFault::PortLost:
+        box.SetFaultAfter(sim::ProgrammerFault::PortLost, fault.afterAccesses);
+        return;
     }
 }
 

@@ -42,8 +42,9 @@ Programmer:
                          processor's port instructions, no system call per access (root or the
                          CAP_SYS_RAWIO capability; refused elsewhere).
   --fault FAULT[@N]      with --sim: a programmer fault from the start, or after N register
-                         accesses: absent, flat-battery, no-pulse, endless-pulse, or pulled (the
-                         PROM is taken out of the socket).
+                         accesses: absent, flat-battery, no-pulse, endless-pulse, pulled (the
+                         PROM is taken out of the socket), or port-lost (the PC's port stops
+                         answering).
 
 Ctrl-C stops a part command at its next word or chunk with the socket powered off; a second
 Ctrl-C ends promtool at once. Programming first reads the PROM and refuses a buffer that would

@@ -27,6 +27,8 @@ public:
     explicit BorrowedPort(platform::RegisterPort& owner) : owner(owner) {}
     void Write(uint16_t address, uint8_t value) override { owner.Write(address, value); }
     uint8_t Read(uint16_t address) override { return owner.Read(address); }
+    bool AccessLost() const override { return owner.AccessLost(); }
+    std::string LostAccessText() const override { return owner.LostAccessText(); }
 
 private:
     platform::RegisterPort& owner;

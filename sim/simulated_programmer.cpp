@@ -1,5 +1,7 @@
 #include "sim/simulated_programmer.h"
 
+#include <cstdio>
+
 #include "sim/hardware_timing.h"
 #include "sim/prom_socket_model.h"
 
@@ -217,6 +219,9 @@ void SimulatedProgrammer::Write(uint16_t address, uint8_t value) {
         return;   // no register of ours
     }
     const uint64_t now = s.BeginAccess();
+    if (s.fault == ProgrammerFault::PortLost) [[unlikely]] {
+        return;
+    }
     if (s.logEnabled) {
         s.log.push_back({now, static_cast<uint8_t>(offset), value});
     }
@@ -257,6 +262,9 @@ uint8_t SimulatedProgrammer::Read(uint16_t address) {
         return kNothingThere;
     }
     const uint64_t now = s.BeginAccess();
+    if (s.fault == ProgrammerFault::PortLost) [[unlikely]] {
+        return kNothingThere;
+    }
     switch (offset) {
     case 0:
         return s.data;
@@ -265,6 +273,16 @@ uint8_t SimulatedProgrammer::Read(uint16_t address) {
     default:
         return s.control;
     }
+}
+
+bool SimulatedProgrammer::AccessLost() const {
+    return state->fault == ProgrammerFault::PortLost;
+}
+
+std::string SimulatedProgrammer::LostAccessText() const {
+    char base[8];
+    std::snprintf(base, sizeof base, "0x%X", unsigned{state->base});
+    return AccessLost() ? std::string("Lost access to the parallel port at ") + base + ": Input/output error" : "";
 }
 
 void SimulatedProgrammer::PlugInto(uint16_t portBase) {

@@ -17,6 +17,7 @@ enum class ProgrammerFault {
     FlatBattery,     // the loop-back stays at 0 and pulses program only some bits
     NoPulseAnswer,   // the micro controller never answers a pulse request
     EndlessPulse,    // a requested pulse starts and never ends
+    PortLost,        // the PC's port stops answering (a card or its driver gone): no I/O reaches the box
 };
 
 // The PROM in the socket: its type, its stored bits and its option bits.
@@ -58,6 +59,8 @@ public:
 
     void Write(uint16_t address, uint8_t value) override;
     uint8_t Read(uint16_t address) override;
+    bool AccessLost() const override;
+    std::string LostAccessText() const override;
 
     // The port the programmer hangs on: accesses to any other address reach nothing.
     void PlugInto(uint16_t portBase);

@@ -100,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "Programmer not present. If programmer is connected, check battery and cable (if used)"},
         FaultCase{"no-pulse", "Programmer micro controller error, pulse not found."},
         FaultCase{"endless-pulse", "Programmer micro controller error, pulse not found."},
-        FaultCase{"pulled", "No Device found"}),
+        FaultCase{"pulled", "No Device found"},
+        FaultCase{"port-lost", "Lost access to the parallel port at 0x378: Input/output error"}),
     [](const testing::TestParamInfo<FaultCase>& info) {
         std::string name = info.param.fault;
         name.erase(std::remove(name.begin(), name.end(), '-'), name.end());

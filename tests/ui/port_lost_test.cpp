@@ -1,0 +1,68 @@
+// A port that stops answering in the middle of a read, a program or a compare: the window
+// ends the command with the system's reason, never a success, and stays usable.
+#include <QLabel>
+
+#include "command_window_fixture.h"
+
+namespace {
+
+class PortLostMidway : public CommandWindowTest, public ::testing::WithParamInterface<std::tuple<PortAccess, const char*>> {
+protected:
+    PortLostMidway() : CommandWindowTest(std::get<0>(GetParam())) {}
+
+    // A fresh blank part identified, a buffer of data to program or compare.
+    void Prepare() {
+        simulated.programmer.SetFault(sim::ProgrammerFault::None);
+        operatorScript.answers = {MessageAnswer::Yes};   // an unsaved read may go
+        Identify("XC1765D");
+        operatorScript.answers.clear();
+        Choose("resetHighButton");
+        for (uint32_t i = 0; i < programmer.bufferLength; ++i) {
+            programmer.buffer[i] = static_cast<uint8_t>(i * 13);
+        }
+    }
+};
+
+TEST_P(PortLostMidway, EndsWithTheReasonAndLeavesTheWindowUsable) {
+    const std::string command = std::get<1>(GetParam());
+    Prepare();
+    const uint64_t before = simulated.programmer.RegisterAccesses();
+    Click(command);
+    const uint64_t accesses = simulated.programmer.RegisterAccesses() - before;
+    operatorScript.messages.clear();
+
+    Prepare();
+    simulated.programmer.SetFaultAfter(sim::ProgrammerFault::PortLost, accesses / 2);
+    Click(command);
+    const ScriptedOperator::Message message = OnlyMessage();
+    EXPECT_NE(message.text.find("Lost access to the parallel port at 0x378: Input/output error"), std::string::npos)
+        << message.text;
+    EXPECT_EQ(message.text.find("success"), std::string::npos);
+    if (command == "readButton") {
+        EXPECT_EQ(Text("bufferStateLine"), "Buffer State: XC1765D contents, read failed");
+    }
+    EXPECT_FALSE(Find<QLabel>("statusText")->isVisible());
+    EXPECT_FALSE(operatorScript.waitCursor);
+    EXPECT_TRUE(Enabled("identifyButton"));
+    EXPECT_TRUE(Enabled(command));
+
+    // The port back: the next command finds it again.
+    operatorScript.messages.clear();
+    simulated.programmer.SetFault(sim::ProgrammerFault::None);
+    operatorScript.answers = {MessageAnswer::Yes};
+    Click("identifyButton");
+    for (const ScriptedOperator::Message& later : operatorScript.messages) {
+        EXPECT_EQ(later.caption, "Unsaved PROM Read");   // the partly read buffer is still guarded
+    }
+    EXPECT_EQ(Text("promNameLine"), "PROM name: XC1765D");
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, PortLostMidway,
+                         ::testing::Combine(::testing::Values(PortAccess::Direct, PortAccess::Driver),
+                                            ::testing::Values("readButton", "programButton", "compareButton")),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) == PortAccess::Direct ? "Direct" : "Driver") +
+                                    "_" + std::get<1>(info.param);
+                         });
+
+}  // namespace
