@@ -41,6 +41,8 @@ public:
     // Ports beyond the three classic ones (a PCI Express card's), offered as "LPT4 (0xD010)"
     // and on after the classic entries.
     void AddPortEntries(const std::vector<uint16_t>& bases);
+    // True while a command works on the part (the window then takes no input).
+    bool OperationRunning() const { return operationRunning; }
 
     // Refreshes the PROM information and buffer panels from the current device, with a fresh
     // blank check when asked, and enables the commands once a device is known.

@@ -15,6 +15,7 @@
 #include "platform/profile_file.h"
 #include "platform/profile_path.h"
 #include "ui/qt_operator.h"
+#include "ui/quit_on_signal.h"
 #include "ui/station_objects.h"
 
 namespace {
@@ -59,12 +60,15 @@ int main(int argc, char** argv) {
         driver::InstallPortDriver(port_driver::kDeviceName, driver::OpenHardwarePort,
                                   platform::ProfileFilePath("promstation-port-driver"));
     }
+    int status = 0;
     {
         StationObjects station(rawPort ? platform::kDirectPortFamilyVersion : platform::kDriverFamilyVersion,
                                rawPort.get(), operatorServices);
         station.app.otherPortBases = OtherPortBases();
+        QuitOnSignal quitOnSignal(station.programmer);
         station.app.InitInstance();
+        status = quitOnSignal.ExitStatus();
     }
     driver::RemovePortDriver(port_driver::kDeviceName);
-    return 0;
+    return status;
 }

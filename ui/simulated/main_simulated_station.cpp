@@ -6,6 +6,7 @@
 
 #include "station/simulated_station.h"
 #include "ui/qt_operator.h"
+#include "ui/quit_on_signal.h"
 #include "ui/simulated/screenshot_tour.h"
 #include "ui/simulated/simulated_programmer_window.h"
 #include "ui/simulated/simulator_settings.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     if (const char* folder = std::getenv("PROMSTATION_SIM_SCREENSHOTS")) {
         StartScreenshotTour(folder);
     }
+    QuitOnSignal quitOnSignal(station.programmer);
     station.app.InitInstance();
-    return 0;
+    return quitOnSignal.ExitStatus();
 }

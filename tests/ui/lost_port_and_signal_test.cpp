@@ -1,5 +1,5 @@
-// A port that stops answering in the middle of a read, a program or a compare: the window
-// ends the command with the system's reason, never a success, and stays usable.
+// A port that stops answering in the middle of a read, a program or a compare, and a signal to
+// the station: the window ends the command with the reason, never a success, and closes cleanly.
 #include <QLabel>
 
 #include "command_window_fixture.h"
@@ -64,5 +64,23 @@ INSTANTIATE_TEST_SUITE_P(Commands, PortLostMidway,
                              return std::string(std::get<0>(info.param) == PortAccess::Direct ? "Direct" : "Driver") +
                                     "_" + std::get<1>(info.param);
                          });
+
+}  // namespace
+
+#include <csignal>
+
+#include "ui/quit_on_signal.h"
+
+namespace {
+
+TEST_F(StationWindowTest, ASignalStopsTheOperationAndClosesTheWindowWithoutQuestions) {
+    QuitOnSignal quitOnSignal(programmer);
+    programmer.portBase = 0x378;
+    QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+    EXPECT_EQ(Window().exec(), QDialog::Rejected);
+    EXPECT_TRUE(programmer.stopRequested);
+    EXPECT_TRUE(operatorScript.messages.empty());
+    EXPECT_EQ(quitOnSignal.ExitStatus(), 128 + SIGTERM);
+}
 
 }  // namespace
