@@ -31,7 +31,7 @@ int RunBlank(Programmer& programmer, const Console& console) {
     }
     // Blank means erased data and the reset-polarity bit still unprogrammed.
     const bool blank = programmer.BlankCheck() == 1 && programmer.resetPolarity == 1;
-    if (programmer.MustEnd()) {
+    if (!programmer.failureText.empty()) {
         console.Error(programmer.failureText);
         return kExitFailed;
     }

@@ -10,7 +10,7 @@ int RunRead(Programmer& programmer, const std::string& file, const Console& cons
         return kExitFailed;
     }
     programmer.ReadPart();
-    if (programmer.MustEnd()) {
+    if (!programmer.failureText.empty()) {
         console.Error(programmer.failureText + ": nothing was written to " + file);
         return kExitFailed;
     }

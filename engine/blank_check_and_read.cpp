@@ -3,6 +3,7 @@
 // address in programming mode. The port driver streams the array in pieces of its own.
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "engine/array_stream.h"
 #include "engine/programmer.h"
@@ -187,6 +188,27 @@ bool WordRead(Programmer& programmer, uint8_t* out, uint32_t total, const char* 
     return true;
 }
 
+// What the operator reads when the part stopped answering while it was streamed.
+std::string PartStoppedText(const char* operation) {
+    return std::string("The PROM stopped answering before the end of the ") + operation +
+           ": it was taken out, or the programmer lost its power or its cable";
+}
+
+// A pulled part, or a programmer without power or cable, reads as all ones: as an erased part
+// does. Before streamed data is trusted the part must still answer. A plain part streamed to its
+// end has pulled /CEO low by now; an extended part, or one not streamed to its end, is asked for
+// its identifier again (which leaves the socket off).
+bool PartStillAnswers(Programmer& programmer, bool streamedToEnd) {
+    const PromDevice& device = *programmer.currentDevice;
+    if (!IsExtended(device) && streamedToEnd) {
+        return (programmer.ReadPort(programmer.portBase + 1) & 0x20) == 0;
+    }
+    programmer.SetPowerMode(POWER_OFF, device.programSupply);
+    uint16_t deviceCode = 0;
+    const uint16_t manufacturer = programmer.ReadIdentifier(device.idClocks, device.programSupply, deviceCode);
+    return manufacturer == 0xC9 && deviceCode == device.idCode;
+}
+
 void PowerUpForStreaming(Programmer& programmer) {
     const PromDevice& device = *programmer.currentDevice;
     programmer.SetPowerMode(POWER_OFF, device.programSupply);
@@ -217,7 +239,8 @@ bool ReadArrayInto(Programmer& programmer, uint8_t* out, uint32_t total, const c
     PowerUpForStreaming(programmer);
     SetStatusText(label);
     const bool complete = programmer.Path().ReadArray(out, total, label);
-    return complete && !programmer.MustEnd();
+    return complete && !programmer.MustEnd() &&
+           PartStillAnswers(programmer, total == programmer.currentDevice->sizeBits / 8);
 }
 
 int32_t Programmer::BlankCheck() {
@@ -229,10 +252,14 @@ int32_t Programmer::BlankCheck() {
     SetStatusText("Power On - Blank Check");
     PowerUpForStreaming(*this);
     SetStatusText("Blank Check");
+    failureText.clear();
     int32_t result = Path().BlankCheckArray(total);
     if (MustEnd()) {
         // Not every byte was looked at: the part cannot be called blank.
         failureText = EndedText();
+        result = 0;
+    } else if (result == 1 && !PartStillAnswers(*this, true)) {
+        failureText = PartStoppedText("blank check");
         result = 0;
     }
     SetStatusText("Power Off - Blank Check");
@@ -248,9 +275,10 @@ void Programmer::ReadPart() {
     // The part may be larger than the buffer (the program command can make another type
     // current without resizing it): the transfer stops where the buffer ends.
     const uint32_t total = std::min(currentDevice->sizeBits / 8, bufferLength);
+    failureText.clear();
     ShowStatusLine();
     SetStatusText("Power On - Part Read");
-    ReadArrayInto(*this, buffer.get(), total, "Part Read");
+    const bool complete = ReadArrayInto(*this, buffer.get(), total, "Part Read");
     SetStatusText("Power Off - Part Read");
     SetPowerMode(POWER_OFF, currentDevice->programSupply);
     HideStatusLine();
@@ -258,5 +286,8 @@ void Programmer::ReadPart() {
     if (MustEnd()) {
         failureText = EndedText();
         bufferStateText += link.AccessLost() ? ", read failed" : ", read stopped by the operator";
+    } else if (!complete) {
+        failureText = PartStoppedText("read");
+        bufferStateText += ", read failed";
     }
 }

@@ -103,6 +103,15 @@ bool Programmer::Identify(bool withOptions) {
             currentDevice = nullptr;
             return false;
         }
+        // A part pulled, or a programmer that lost power or cable, reads as all option bits
+        // programmed: the part must still present its identifier after them.
+        if (ReadIdentifier(probe.idClocks, probe.supplyCode, deviceCode) != kManufacturerCode ||
+            deviceCode != match->idCode) {
+            failureText = "The PROM stopped answering during identification: it was taken out, or the "
+                          "programmer lost its power or its cable";
+            currentDevice = nullptr;
+            return false;
+        }
         return ResizeBuffer(match->sizeBits / 8);
     }
     HideStatusLine();

@@ -81,6 +81,7 @@ struct SimulatedProgrammer::State {
     std::vector<RegisterWrite> log;
     uint64_t pulsesGiven = 0;
     uint64_t pulseRequests = 0;
+    uint64_t pulsesBeforeScheduledEvent = 0;
     RefusedPulses refused;
     uint64_t accesses = 0;
 };
@@ -91,10 +92,12 @@ void SimulatedProgrammer::State::HandleDueEvents(uint64_t now) {
     }
     if (accesses >= removalAtAccess) {
         removalAtAccess = kNever;
+        pulsesBeforeScheduledEvent = pulsesGiven;
         socket.Remove();
     }
     if (accesses >= faultAtAccess) {
         faultAtAccess = kNever;
+        pulsesBeforeScheduledEvent = pulsesGiven;
         ChangeFault(pendingFault);
     }
 }
@@ -363,6 +366,10 @@ const RefusedPulses& SimulatedProgrammer::Refused() const {
 
 uint64_t SimulatedProgrammer::PulseRequests() const {
     return state->pulseRequests;
+}
+
+uint64_t SimulatedProgrammer::PulsesGivenBeforeScheduledEvent() const {
+    return state->pulsesBeforeScheduledEvent;
 }
 
 uint64_t SimulatedProgrammer::RegisterAccesses() const {

@@ -97,6 +97,8 @@ public:
     uint64_t PulsesGiven() const;          // pulses that acted on a settled part in programming mode
     const RefusedPulses& Refused() const;  // pulses that reached the part and programmed nothing
     uint64_t PulseRequests() const;        // every falling edge of data bit 7
+    // PulsesGiven when the last fault or removal scheduled "after N accesses" took effect.
+    uint64_t PulsesGivenBeforeScheduledEvent() const;
     uint64_t RegisterAccesses() const;
 
 private:

@@ -272,8 +272,9 @@ void MainDialog::UpdatePromPanel(bool withBlankCheck) {
     // With no device the blank check has nothing to look at: it must not call a missing part blank.
     const bool deviceKnown = displayedDevice.sizeBits != 0;
     const bool blank = withBlankCheck && programmer.BlankCheck() == 1 && programmer.resetPolarity == 1;
-    if (withBlankCheck && programmer.MustEnd()) {
-        ui->promBlankLine->setText("PROM blank: Not checked");   // stopped, or the port went away
+    if (withBlankCheck && (programmer.MustEnd() || !programmer.failureText.empty())) {
+        // Stopped, or the part or the port stopped answering.
+        ui->promBlankLine->setText("PROM blank: Not checked");
     } else {
         ui->promBlankLine->setText(blank && deviceKnown ? "PROM blank: Yes" : "PROM blank: No");
     }

@@ -26,8 +26,9 @@ void PromInfoDialog::Fill(Programmer& programmer) {
         QString::asprintf("PROM size: %lu x 1 bit", static_cast<unsigned long>(displayedDevice.sizeBits)));
     // A part whose reset polarity was programmed is no longer blank, whatever its data.
     const bool blank = programmer.BlankCheck() == 1 && programmer.resetPolarity == 1;
-    if (programmer.MustEnd()) {
-        ui->control1011->setText(QStringLiteral("PROM blank: Not checked"));   // stopped, or the port went away
+    if (programmer.MustEnd() || !programmer.failureText.empty()) {
+        // Stopped, or the part or the port stopped answering.
+        ui->control1011->setText(QStringLiteral("PROM blank: Not checked"));
     } else {
         ui->control1011->setText(blank ? QStringLiteral("PROM blank: Yes") : QStringLiteral("PROM blank: No"));
     }

@@ -35,7 +35,10 @@ void MainDialog::OnReadProm() {
     ShowChecksum(programmer.checksum);
     ReEnableCommands();
     operatorServices.SetWaitCursor(false);
-    ReportLostPort("Part Read");
+    // A stop the operator asked for shows in the buffer-state line alone.
+    if (!programmer.failureText.empty() && !programmer.stopRequested) {
+        operatorServices.ShowMessage(programmer.failureText, "Part Read", MessageIcon::Stop, MessageButtons::Ok);
+    }
 }
 
 void MainDialog::OnProgramProm() {

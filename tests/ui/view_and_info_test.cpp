@@ -71,10 +71,14 @@ TEST_F(ViewAndInfo, ReadFillsTheBufferLinesQuietlyAndTheViewerListsTheBuffer) {
     EXPECT_EQ(lines.first(), "000000: 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F ");
     EXPECT_EQ(lines.last(), "0008D0: D0 D1 D2 D3 D4 D5 D6 D7 D8 D9 DA DB ");
 
-    // An empty socket reads as whatever the lines deliver, still without a message.
+    // An empty socket reads as all ones, which must not pass for a read.
     simulated.programmer.RemovePart();
+    operatorScript.answers = {MessageAnswer::Yes};   // the earlier read was not saved
     Click("readButton");
-    EXPECT_TRUE(operatorScript.messages.empty());
+    ASSERT_EQ(operatorScript.messages.size(), 1u);
+    EXPECT_EQ(operatorScript.messages[0].caption, "Part Read");
+    EXPECT_EQ(operatorScript.messages[0].text.rfind("The PROM stopped answering before the end of the read", 0), 0u);
+    EXPECT_EQ(Text("bufferStateLine"), "Buffer State: XC1718L contents, read failed");
     EXPECT_EQ(EnabledButtons(), expected);
 }
 
