@@ -6,9 +6,11 @@
 
 namespace {
 
-class PortLostMidway : public CommandWindowTest, public ::testing::WithParamInterface<std::tuple<PortAccess, const char*>> {
+class FaultMidway
+    : public CommandWindowTest,
+      public ::testing::WithParamInterface<std::tuple<PortAccess, const char*, sim::ProgrammerFault>> {
 protected:
-    PortLostMidway() : CommandWindowTest(std::get<0>(GetParam())) {}
+    FaultMidway() : CommandWindowTest(std::get<0>(GetParam())) {}
 
     // A fresh blank part identified, a buffer of data to program or compare.
     void Prepare() {
@@ -23,8 +25,9 @@ protected:
     }
 };
 
-TEST_P(PortLostMidway, EndsWithTheReasonAndLeavesTheWindowUsable) {
+TEST_P(FaultMidway, EndsWithTheReasonAndLeavesTheWindowUsable) {
     const std::string command = std::get<1>(GetParam());
+    const sim::ProgrammerFault fault = std::get<2>(GetParam());
     Prepare();
     const uint64_t before = simulated.programmer.RegisterAccesses();
     Click(command);
@@ -32,12 +35,15 @@ TEST_P(PortLostMidway, EndsWithTheReasonAndLeavesTheWindowUsable) {
     operatorScript.messages.clear();
 
     Prepare();
-    simulated.programmer.SetFaultAfter(sim::ProgrammerFault::PortLost, accesses / 2);
+    simulated.programmer.SetFaultAfter(fault, accesses / 2);
     Click(command);
     const ScriptedOperator::Message message = OnlyMessage();
-    EXPECT_NE(message.text.find("Lost access to the parallel port at 0x378: Input/output error"), std::string::npos)
-        << message.text;
-    EXPECT_EQ(message.text.find("success"), std::string::npos);
+    const std::string reason = fault == sim::ProgrammerFault::PortLost
+                                   ? "Lost access to the parallel port at 0x378: Input/output error"
+                                   : "";
+    EXPECT_NE(message.text.find(reason), std::string::npos) << message.text;
+    EXPECT_FALSE(message.text.empty());
+    EXPECT_EQ(message.text.find("succes"), std::string::npos) << message.text;
     if (command == "readButton") {
         EXPECT_EQ(Text("bufferStateLine"), "Buffer State: XC1765D contents, read failed");
     }
@@ -57,12 +63,14 @@ TEST_P(PortLostMidway, EndsWithTheReasonAndLeavesTheWindowUsable) {
     EXPECT_EQ(Text("promNameLine"), "PROM name: XC1765D");
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, PortLostMidway,
+INSTANTIATE_TEST_SUITE_P(Commands, FaultMidway,
                          ::testing::Combine(::testing::Values(PortAccess::Direct, PortAccess::Driver),
-                                            ::testing::Values("readButton", "programButton", "compareButton")),
+                                            ::testing::Values("readButton", "programButton", "compareButton"),
+                                            ::testing::Values(sim::ProgrammerFault::PortLost, sim::ProgrammerFault::Absent)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param) == PortAccess::Direct ? "Direct" : "Driver") +
-                                    "_" + std::get<1>(info.param);
+                                    "_" + std::get<1>(info.param) +
+                                    (std::get<2>(info.param) == sim::ProgrammerFault::PortLost ? "_PortLost" : "_Absent");
                          });
 
 }  // namespace
