@@ -45,6 +45,12 @@ char* PutLineEnd(char* out) {
 // The characters of one record after its ':' (length, offset, type, data, checksum).
 constexpr size_t kLongestIntelHexRecord = 2 * (1 + 2 + 1 + 255 + 1);
 
+// The characters after its ':' that the reader takes of a record with this length field: the
+// data bytes and checksum of a data record, or the four digits and checksum of an address record.
+size_t IntelHexRecordChars(uint8_t length) {
+    return std::max<size_t>(2 * (1 + 2 + 1 + 2 + 1), 2 * (1 + 2 + 1 + size_t{length} + 1));
+}
+
 // Record fields taken in place from characters known to be there.
 struct BlockFields {
     const uint8_t* next;
@@ -147,7 +153,7 @@ uint8_t HexDigit(unsigned value) {
     return value < 16 ? static_cast<uint8_t>(kDigits[value]) : 255;
 }
 
-RecordFile::RecordFile() : readBlock_(kBlockSize), writeBlock_(kBlockSize) {}
+RecordFile::RecordFile() : readBlock_(kBlockSize), readData_(readBlock_.data()), writeBlock_(kBlockSize) {}
 
 RecordFile::~RecordFile() { Close(); }
 
@@ -159,6 +165,17 @@ bool RecordFile::Open(const std::string& path) {
         RecordError("Open error", error);
         return false;
     }
+    SeekToStart();
+    return true;
+}
+
+bool RecordFile::OpenInMemory(const uint8_t* bytes, size_t size) {
+    Close();
+    errorNumber_ = 0;
+    writing_ = false;
+    static const uint8_t kNothing = 0;
+    memory_ = bytes ? bytes : &kNothing;
+    memorySize_ = bytes ? size : 0;
     SeekToStart();
     return true;
 }
@@ -179,6 +196,11 @@ bool RecordFile::Create(const std::string& path, CreateMode mode, Durability dur
 }
 
 bool RecordFile::Close() {
+    if (memory_) {
+        memory_ = nullptr;
+        readPos_ = readEnd_ = 0;
+        return !HasError();
+    }
     if (!file_.IsOpen()) {
         return !HasError();
     }
@@ -257,12 +279,15 @@ uint32_t RecordFile::ReadIntelHex(uint8_t* data, uint32_t capacity, uint32_t& st
     IntelHexReading reading{data, capacity, status};
     while (SkipPast(':')) {
         bool goOn = false;
-        // A record that must lie wholly in the read block is decoded there in place; the few
-        // that cross a block's end, or are cut short by the file's, go character by character.
-        if (readEnd_ - readPos_ >= kLongestIntelHexRecord) {
-            BlockFields fields{readBlock_.data() + readPos_};
+        // A record that lies wholly in the read block (any record can, or this one by its length
+        // field) is decoded there in place; the few that cross a block's end, or are cut short
+        // by the file's, go character by character.
+        const size_t left = readEnd_ - readPos_;
+        if (left >= kLongestIntelHexRecord ||
+            (left >= 2 && left >= IntelHexRecordChars(hex_text::FieldByteAt(readData_ + readPos_)))) {
+            BlockFields fields{readData_ + readPos_};
             goOn = ReadIntelHexRecord(fields, reading);
-            readPos_ = static_cast<size_t>(fields.next - readBlock_.data());
+            readPos_ = static_cast<size_t>(fields.next - readData_);
         } else {
             FileFields fields{*this};
             goOn = ReadIntelHexRecord(fields, reading);
@@ -410,6 +435,9 @@ uint32_t RecordFile::ReadBinary(uint8_t* data, uint32_t capacity) {
         return 0;
     }
     const size_t got = ReadBytes(data, capacity);
+    if (memory_) {
+        return Saturated(memorySize_);
+    }
     if (const auto size = file_.PlainFileSize()) {
         return Saturated(*size);
     }
@@ -430,6 +458,14 @@ uint32_t RecordFile::WriteBinary(const uint8_t* data, uint32_t capacity) {
 // --- Buffered file access
 
 void RecordFile::SeekToStart() {
+    if (memory_) {
+        readData_ = memory_;
+        readPos_ = 0;
+        readEnd_ = memorySize_;
+        atEnd_ = false;
+        return;
+    }
+    readData_ = readBlock_.data();
     if (writing_) {
         FlushOutput();
     }
@@ -441,7 +477,8 @@ void RecordFile::SeekToStart() {
 }
 
 bool RecordFile::FillReadBuffer() {
-    if (atEnd_) {
+    if (atEnd_ || memory_) {
+        atEnd_ = true;   // an in-memory file is in the block from the start
         return false;
     }
     size_t got = 0;
@@ -459,8 +496,11 @@ bool RecordFile::FillReadBuffer() {
 
 size_t RecordFile::ReadBytes(uint8_t* into, size_t size) {
     size_t done = std::min(size, readEnd_ - readPos_);
-    std::memcpy(into, readBlock_.data() + readPos_, done);
+    std::memcpy(into, readData_ + readPos_, done);
     readPos_ += done;
+    if (memory_ && done < size) {
+        atEnd_ = true;
+    }
     while (done < size && !atEnd_) {
         size_t got = 0;
         if (const int error = file_.Read(into + done, size - done, got)) {
@@ -476,7 +516,7 @@ size_t RecordFile::ReadBytes(uint8_t* into, size_t size) {
 
 bool RecordFile::SkipPast(char start) {
     // The next record usually starts within a line end's length: look there before searching.
-    const uint8_t* block = readBlock_.data();
+    const uint8_t* block = readData_;
     for (size_t stop = std::min(readPos_ + 4, readEnd_); readPos_ < stop;) {
         if (block[readPos_++] == static_cast<uint8_t>(start)) {
             return true;
@@ -486,10 +526,10 @@ bool RecordFile::SkipPast(char start) {
         if (readPos_ == readEnd_ && !FillReadBuffer()) {
             return false;
         }
-        const uint8_t* from = readBlock_.data() + readPos_;
+        const uint8_t* from = readData_ + readPos_;
         const auto* found = static_cast<const uint8_t*>(std::memchr(from, start, readEnd_ - readPos_));
         if (found != nullptr) {
-            readPos_ = static_cast<size_t>(found - readBlock_.data()) + 1;
+            readPos_ = static_cast<size_t>(found - readData_) + 1;
             return true;
         }
         readPos_ = readEnd_;

@@ -1,7 +1,11 @@
 #include "platform/profile_file.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -160,6 +164,14 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
                                const std::string& value, const std::string& path) {
     ProfileLines profile;
     bool existed = ReadLines(path, profile);
+    // There but unreadable (or a folder): writing would replace what could not be kept.
+    if (!existed && (::access(path.c_str(), F_OK) == 0 || errno != ENOENT)) {
+        return false;
+    }
+    std::error_code folder;
+    if (fs::is_directory(path, folder)) {
+        return false;
+    }
     const std::string lineEnd = profile.crlf ? "\r" : "";
     const std::string keyLine = key + "=" + value + lineEnd;
 
@@ -205,6 +217,36 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
         return false;
     }
     return true;
+}
+
+std::string ProfileFileProblem(const std::string& path) {
+    std::error_code error;
+    const fs::path file(path);
+    if (fs::is_directory(file, error)) {
+        return "is a folder";
+    }
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    if (fs::exists(file, error)) {
+        errno = 0;
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            return std::string("cannot be read: ") + std::strerror(errno != 0 ? errno : EACCES);
+        }
+        ProfileLines profile;
+        ReadLines(path, profile);
+        for (size_t i = 0; i < profile.lines.size(); ++i) {
+            const std::string trimmed = Trim(profile.lines[i]);
+            const bool comment = !trimmed.empty() && (trimmed.front() == ';' || trimmed.front() == '#');
+            if (!trimmed.empty() && !comment && !SectionName(trimmed) && !KeyName(trimmed)) {
+                return "line " + std::to_string(i + 1) + " is neither a [section] nor a key=value line";
+            }
+        }
+    }
+    // The file is written back beside itself and renamed, so its folder must take new files.
+    if (fs::exists(folder, error) && ::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return std::string("its folder cannot be written: ") + std::strerror(errno);
+    }
+    return {};
 }
 
 }  // namespace platform

@@ -26,7 +26,14 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 
 // Sets `key` in `section` to `value`, creating the section, the file and its folder as needed.
 // The file is replaced only once the new contents are written in full. False on any failure.
+// A file that exists but cannot be read (or is a folder) is never replaced: its lines would be lost.
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path);
+
+// What keeps the profile file at `path` from being read or written back, for the operator:
+// "is a folder", "cannot be read: Permission denied", "line 3 is neither a [section] nor a
+// key=value line", "its folder cannot be written: ..."; empty when nothing does (a missing
+// file in a folder that can be written is fine: it is created).
+std::string ProfileFileProblem(const std::string& path);
 
 }  // namespace platform

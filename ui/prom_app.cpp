@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <string>
 
+#include "buffer/operator_services.h"
 #include "engine/programmer.h"
 #include "platform/platform_value.h"
 #include "platform/profile_file.h"
@@ -45,6 +46,13 @@ std::string PromApp::SettingsPath() const {
 bool PromApp::InitInstance() {
     programmer.link.platformValue = platform::PlatformFamily(platformVersion);
     const std::string settingsPath = SettingsPath();
+    // Said once; the station still starts, with the default port where none can be read.
+    if (const std::string problem = platform::ProfileFileProblem(settingsPath); !problem.empty()) {
+        operatorServices.ShowMessage("The settings file " + settingsPath + " " + problem +
+                                         ". The station starts with what it can read of it (the port at 0x378 "
+                                         "where none can be read) and may not keep its settings.",
+                                     "Settings File", MessageIcon::Exclamation, MessageButtons::Ok);
+    }
     // Any value is taken as it is (only its low 16 bits fit a port base); the driver learns
     // the base only when the operator changes the port.
     programmer.portBase = static_cast<uint16_t>(

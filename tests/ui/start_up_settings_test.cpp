@@ -157,3 +157,45 @@ TEST_F(StartUpSettings, SettingIsWrittenBackHoweverTheWindowEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+// A settings file the station cannot use whole: it still starts, says once what is wrong, and
+// its write-back at exit keeps every line it could not understand.
+TEST_F(StartUpSettings, AFileItCannotUseIsNamedOnceAndNothingInItIsLost) {
+    const std::string garbage = "[Settings]\n\x01\x02 garbage \xFF\n; kept\nPort Address=632\n";
+    WriteSettings(garbage);
+    Run();
+    ASSERT_EQ(operatorScript.messages.size(), 1u);
+    EXPECT_EQ(operatorScript.messages[0].caption, "Settings File");
+    EXPECT_NE(operatorScript.messages[0].text.find(settingsPath + " line 2 is neither a [section] nor a key=value line"),
+              std::string::npos) << operatorScript.messages[0].text;
+    EXPECT_EQ(portBaseShown, 0x278);
+    EXPECT_EQ(Settings(), garbage);
+
+    // A folder where the file should be: the default port, the folder left alone.
+    fs::remove(settingsPath);
+    fs::create_directories(fs::path(settingsPath) / "inside");
+    operatorScript.messages.clear();
+    Run();
+    ASSERT_EQ(operatorScript.messages.size(), 1u);
+    EXPECT_NE(operatorScript.messages[0].text.find("is a folder"), std::string::npos);
+    EXPECT_EQ(portBaseShown, 0x378);
+    EXPECT_TRUE(fs::is_directory(fs::path(settingsPath) / "inside"));
+}
+
+TEST_F(StartUpSettings, AnUnreadableFileIsNeverReplaced) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root reads any file";
+    }
+    WriteSettings("[Settings]\nPort Address=632\n[Other]\nKeep=me\n");
+    fs::permissions(settingsPath, fs::perms::none);
+    Run();
+    ASSERT_EQ(operatorScript.messages.size(), 1u);
+    EXPECT_NE(operatorScript.messages[0].text.find("cannot be read: Permission denied"), std::string::npos);
+    EXPECT_EQ(portBaseShown, 0x378);
+    fs::permissions(settingsPath, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Settings(), "[Settings]\nPort Address=632\n[Other]\nKeep=me\n");
+}
+
+}  // namespace
