@@ -138,7 +138,7 @@ bool Station::InsertSimulatedPart(std::string& error) {
     sim::SimulatedProm part;
     std::string loadError;
     if (!sim::LoadChipFile(choice.chipFile, part, loadError)) {
-        error = "chip file " + choice.chipFile + ": " + loadError;
+        error = loadError;   // it names the file
         return false;
     }
     if (part.type.name != type.name) {

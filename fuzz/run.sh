@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds the record reader fuzz targets into BUILD_DIR and runs each for a bounded time.
-# The checked-in seeds are read only; new inputs go to BUILD_DIR/corpus/<reader>.
+# Builds the fuzz targets into BUILD_DIR and runs each for a bounded time or number of runs.
+# The checked-in seeds are read only; new inputs go to BUILD_DIR/corpus/<target>.
 # usage: fuzz/run.sh BUILD_DIR [SECONDS [RUNS]]
+#   fuzz/run.sh build-fuzz 0 10000000    ten million runs of each target, however long it takes
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:?usage: fuzz/run.sh BUILD_DIR [SECONDS [RUNS]]}
@@ -12,11 +13,14 @@ command -v clang++-14 >/dev/null || { echo "run.sh: clang++-14 is needed for the
 cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 cmake --build "$build" -j2
 
-for reader in intel_hex srecord; do
-  mkdir -p "$build/corpus/$reader" "$build/findings"
-  echo "== fuzz_$reader: up to $seconds s, $runs runs"
-  "$build/fuzz_$reader" "$build/corpus/$reader" "$here/corpus/$reader" \
-    -dict="$here/$reader.dict" -max_total_time="$seconds" -runs="$runs" \
+for target in intel_hex srecord chip_file settings_file; do
+  mkdir -p "$build/corpus/$target" "$build/findings"
+  dict=""
+  [ -f "$here/$target.dict" ] && dict="-dict=$here/$target.dict"
+  echo "== fuzz_$target: up to $seconds s (0: no limit), $runs runs"
+  # shellcheck disable=SC2086
+  "$build/fuzz_$target" "$build/corpus/$target" "$here/corpus/$target" $dict \
+    -max_total_time="$seconds" -runs="$runs" \
     -max_len=4096 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$build/findings/$reader-"
+    -artifact_prefix="$build/findings/$target-"
 done

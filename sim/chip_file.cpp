@@ -124,6 +124,8 @@ bool LoadChipFile(const std::string& path, SimulatedProm& part, std::string& err
         return false;
     }
 
+    // Every complaint about the contents names the file.
+    const std::string named = "'" + path + "': ";
     std::string_view rest = text;
     std::string_view lineText;
     if (!TakeLine(rest, lineText) || lineText != kMagicLine) {
@@ -131,13 +133,13 @@ bool LoadChipFile(const std::string& path, SimulatedProm& part, std::string& err
         return false;
     }
     if (!TakeLine(rest, lineText) || lineText.substr(0, 5) != "type=") {
-        error = "chip file header: expected the line 'type=NAME'";
+        error = named + "chip file header: expected the line 'type=NAME'";
         return false;
     }
     const std::string typeName(lineText.substr(5));
     const PromDevice* type = DeviceCatalog::Standard().FindByName(typeName);
     if (!type) {
-        error = "chip file header: unknown PROM type '" + typeName + "'";
+        error = named + "chip file header: unknown PROM type '" + typeName + "'";
         return false;
     }
 
@@ -146,18 +148,19 @@ bool LoadChipFile(const std::string& path, SimulatedProm& part, std::string& err
     if (!TakeFlag(rest, "reset", loaded.resetProgrammed, error) ||
         !TakeFlag(rest, "express", loaded.expressProgrammed, error) ||
         !TakeFlag(rest, "busy", loaded.busyProgrammed, error)) {
+        error = named + error;
         return false;
     }
     if (!IsExtended(*type) && (loaded.expressProgrammed || loaded.busyProgrammed)) {
-        error = "chip file header: " + type->name + " has no express or busy bit";
+        error = named + "chip file header: " + type->name + " has no express or busy bit";
         return false;
     }
     if (!TakeLine(rest, lineText) || !lineText.empty()) {
-        error = "chip file header: expected an empty line before the contents";
+        error = named + "chip file header: expected an empty line before the contents";
         return false;
     }
     if (rest.size() != type->sizeBits / 8) {
-        error = "chip file contents: " + std::to_string(rest.size()) + " bytes, " + type->name + " needs " +
+        error = named + "chip file contents: " + std::to_string(rest.size()) + " bytes, " + type->name + " needs " +
                 std::to_string(type->sizeBits / 8);
         return false;
     }
