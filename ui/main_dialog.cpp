@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -373,11 +374,20 @@ void MainDialog::reject() {
     }
 }
 
+// An enabled button or the port selector takes a click for itself, even one it passes on to
+// the window; texts, frames and disabled buttons (which take no clicks) let it through.
+bool MainDialog::TakenByControl(const QPoint& at) const {
+    for (const QWidget* widget = childAt(at); widget && widget != this; widget = widget->parentWidget()) {
+        if ((qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QComboBox*>(widget)) &&
+            widget->isEnabled()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void MainDialog::mousePressEvent(QMouseEvent* event) {
-    // A button passes a right click on to its window, but it was a click on the button, not on
-    // the background; texts and frames let it through.
-    const bool onButton = qobject_cast<QAbstractButton*>(childAt(event->position().toPoint())) != nullptr;
-    if (event->button() == Qt::RightButton && !onButton) {
+    if (event->button() == Qt::RightButton && !TakenByControl(event->position().toPoint())) {
         emit rightButtonPressed();
         return;
     }

@@ -76,6 +76,7 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    bool TakenByControl(const QPoint& at) const;
     void closeEvent(QCloseEvent* event) override;
 
 private:

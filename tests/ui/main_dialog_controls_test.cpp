@@ -176,6 +176,23 @@ TEST_F(MainWindowControls, RightButtonOnTheBackgroundIsReported) {
                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&Window(), &left);
     EXPECT_EQ(presses, 1);
+
+    // A disabled button takes no clicks: the press is the window's. The port selector takes
+    // its own, even one that reaches the window.
+    const auto rightPressOn = [this](const char* name) {
+        auto* control = Find<QWidget>(name);
+        const QPointF at = control->mapTo(&Window(), QPointF(control->width() / 2.0, control->height() / 2.0));
+        QMouseEvent press(QEvent::MouseButtonPress, at, Window().mapToGlobal(at), Qt::RightButton, Qt::RightButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&Window(), &press);
+    };
+    ASSERT_FALSE(Find<QWidget>("programButton")->isEnabled());
+    OnNextModalDialog([](QWidget* information) { qobject_cast<QDialog*>(information)->reject(); });
+    rightPressOn("programButton");
+    EXPECT_EQ(presses, 2);
+    rightPressOn("portSelector");
+    rightPressOn("identifyButton");
+    EXPECT_EQ(presses, 2);
 }
 
 }  // namespace
