@@ -298,7 +298,7 @@ void MainDialog::ReportLostPort(const char* caption) {
 }
 
 void MainDialog::ShowBufferState(const std::string& text) {
-    ui->bufferStateLine->setText(QString::fromStdString(text));
+    ui->bufferStateLine->SetWholeText(QString::fromStdString(text));
 }
 
 void MainDialog::ShowChecksum(uint16_t checksum) {

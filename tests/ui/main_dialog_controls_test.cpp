@@ -14,6 +14,7 @@
 #include "dialog_driver.h"
 #include "station_window_fixture.h"
 #include "ui/about_dialog.h"
+#include "ui/eliding_label.h"
 
 namespace {
 
@@ -160,6 +161,23 @@ TEST_F(MainWindowControls, WindowMenuOpensTheAboutBox) {
     EXPECT_EQ(product, "Xilinx Serial PROM Programmer");
     EXPECT_EQ(version, "TOBRANE Version 4.1");
     EXPECT_EQ(date, "8/21/04");
+}
+
+TEST_F(MainWindowControls, ALongFileNameIsShortenedInTheMiddleWithTheWholeNameAsTooltip) {
+    auto* line = qobject_cast<ElidingLabel*>(Find<QWidget>("bufferStateLine"));
+    ASSERT_NE(line, nullptr);
+    Window().show();
+    const QString name = "Buffer State: File - /home/me/boards/rack-7/controller/" + QString(80, 'x') + "/final.mcs";
+    line->SetWholeText(name);
+    EXPECT_EQ(line->text(), name);
+    EXPECT_TRUE(line->ShownText().contains(QChar(0x2026)));
+    EXPECT_TRUE(line->ShownText().startsWith("Buffer State: File"));
+    EXPECT_TRUE(line->ShownText().endsWith("final.mcs"));
+    EXPECT_EQ(line->toolTip(), name);
+
+    line->SetWholeText("Buffer State: File - a.mcs");
+    EXPECT_EQ(line->ShownText(), "Buffer State: File - a.mcs");
+    EXPECT_EQ(line->toolTip(), "");
 }
 
 TEST_F(MainWindowControls, RightButtonOnTheBackgroundIsReported) {
