@@ -117,6 +117,18 @@ std::vector<ParallelPort> ListParallelPorts(const ParportPaths& paths) {
     return ports;
 }
 
+std::vector<uint16_t> OtherPortBases(const ParportPaths& paths) {
+    std::vector<uint16_t> bases;
+    for (const ParallelPort& port : ListParallelPorts(paths)) {
+        const bool classic = std::find(std::begin(kClassicPortBases), std::end(kClassicPortBases), port.base) !=
+                             std::end(kClassicPortBases);
+        if (!classic && std::find(bases.begin(), bases.end(), port.base) == bases.end()) {
+            bases.push_back(port.base);
+        }
+    }
+    return bases;
+}
+
 std::string FindParportDevice(uint16_t portBase, const ParportPaths& paths, std::string& error) {
     std::error_code ec;
     if (!fs::is_directory(paths.procRoot, ec)) {

@@ -42,4 +42,7 @@ std::string PortBaseText(unsigned long base);
 // The three classic bases of PC parallel ports (LPT1 to LPT3 in the station's selector).
 inline constexpr uint16_t kClassicPortBases[] = {0x378, 0x278, 0x3BC};
 
+// The bases of the ports the kernel lists beyond the classic three (a PCI Express card's).
+std::vector<uint16_t> OtherPortBases(const ParportPaths& paths = ParportPaths{});
+
 }  // namespace driver

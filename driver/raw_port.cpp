@@ -86,11 +86,8 @@ uint8_t RawPort::Read(uint16_t address) {
 
 std::vector<uint16_t> RawPortBases() {
     std::vector<uint16_t> bases(std::begin(kClassicPortBases), std::end(kClassicPortBases));
-    for (const ParallelPort& port : ListParallelPorts()) {
-        if (std::find(bases.begin(), bases.end(), port.base) == bases.end()) {
-            bases.push_back(port.base);
-        }
-    }
+    const std::vector<uint16_t> others = OtherPortBases();
+    bases.insert(bases.end(), others.begin(), others.end());
     return bases;
 }
 

@@ -3,7 +3,6 @@
 // may, directly on the port's registers.
 #include <QApplication>
 #include <QMessageBox>
-#include <algorithm>
 #include <memory>
 
 #include "driver/parallel_ports.h"
@@ -35,17 +34,6 @@ std::unique_ptr<platform::RegisterPort> RawPortIfAsked(const std::string& settin
     return port;
 }
 
-std::vector<uint16_t> OtherPortBases() {
-    std::vector<uint16_t> bases;
-    for (const driver::ParallelPort& port : driver::ListParallelPorts()) {
-        if (std::find(std::begin(driver::kClassicPortBases), std::end(driver::kClassicPortBases), port.base) ==
-            std::end(driver::kClassicPortBases)) {
-            bases.push_back(port.base);
-        }
-    }
-    return bases;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,7 +52,7 @@ int main(int argc, char** argv) {
     {
         StationObjects station(rawPort ? platform::kDirectPortFamilyVersion : platform::kDriverFamilyVersion,
                                rawPort.get(), operatorServices);
-        station.app.otherPortBases = OtherPortBases();
+        station.app.otherPortBases = driver::OtherPortBases();
         QuitOnSignal quitOnSignal(station.programmer);
         station.app.InitInstance();
         status = quitOnSignal.ExitStatus();
