@@ -9,6 +9,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   srecord binutils
   xvfb xauth
+  dpkg-dev file desktop-file-utils appstream groff-base lintian
 )
 
 missing=()

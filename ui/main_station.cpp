@@ -38,6 +38,8 @@ std::unique_ptr<platform::RegisterPort> RawPortIfAsked(const std::string& settin
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The desktop entry the windows belong to: their name and icon in the task bar.
+    QGuiApplication::setDesktopFileName("promstation");
     AnswerHelpAndVersion(application, "The PROM programming station, on a programmer at the parallel port.");
     QtOperator operatorServices(true, StationSettingsPath());
     InstallDriverWarningBox();

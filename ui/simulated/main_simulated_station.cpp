@@ -14,6 +14,8 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The desktop entry the windows belong to: their name and icon in the task bar.
+    QGuiApplication::setDesktopFileName("promstation-sim");
     AnswerHelpAndVersion(application, "The PROM programming station, on a simulated programmer with a window of its own.");
     QtOperator operatorServices(true, StationSettingsPath());
     InstallDriverWarningBox();
