@@ -260,11 +260,12 @@ bool ApplyOption(const GivenOption& option, CommandLine& line, std::string& erro
         return true;
     }
     if (name == "--log") {
-        line.logFile = value;
         if (value.empty()) {
             error = "--log needs a file name";
+            return false;
         }
-        return !value.empty();
+        line.logFile = value;
+        return true;
     }
     if (name == "--count") {
         if (!ParseNumber(value, line.partCount) || line.partCount == 0) {

@@ -132,22 +132,22 @@ int ProductionRun::Run(const NextPart& nextPart) {
 }
 
 bool ProductionRun::TakeType(const PromDevice& partType) {
-    endStatus = kExitFailed;
     if (!CheckOptionBitsFit(partType, job.optionBits, console)) {
         endStatus = kExitUsage;
         return false;
     }
     if (!programmer.ResizeBuffer(partType.sizeBits / 8)) {
         console.Error("not enough memory for the buffer of a " + partType.name);
+        endStatus = kExitFailed;
         return false;
     }
     if (!LoadPartImage(programmer, job.imageFile, "no part was programmed", console)) {
+        endStatus = kExitFailed;
         return false;
     }
     image.assign(programmer.buffer.get(), programmer.buffer.get() + programmer.GetBufferLength());
     imageChecksum = programmer.checksum;
     type = &partType;
-    endStatus.reset();
     return true;
 }
 
@@ -173,7 +173,7 @@ std::string ProductionRun::WorkOnPart(PartRecord& part) {
     const PromDevice& identified = *programmer.currentDevice;
     part.type = identified.name;
     if (!type && !TakeType(identified)) {
-        return {};
+        return {};   // the run ends here: the part is not one of it
     }
     if (identified.name != type->name) {
         return "the PROM is of type " + identified.name + ", not " + type->name;
