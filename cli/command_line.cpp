@@ -26,9 +26,10 @@ constexpr CommandSpec kCommands[] = {
     {"dump", Command::Dump, 1, "FILE"},
     {"program", Command::Program, 1, "FILE"},
     {"verify", Command::Verify, 1, "FILE"},
+    {"produce", Command::Produce, 1, "IMAGE"},
 };
 
-enum class OptionGroup { Station, BufferSize, From, OptionBits };
+enum class OptionGroup { Station, PartType, BufferSize, From, OptionBits, Production };
 
 struct OptionSpec {
     std::string_view name;
@@ -42,12 +43,14 @@ constexpr OptionSpec kOptions[] = {
     {"--port", true, OptionGroup::Station},
     {"--raw", false, OptionGroup::Station},
     {"--fault", true, OptionGroup::Station},
-    {"--device", true, OptionGroup::BufferSize},
+    {"--device", true, OptionGroup::PartType},
     {"--size", true, OptionGroup::BufferSize},
     {"--from", true, OptionGroup::From},
     {"--reset", true, OptionGroup::OptionBits},
     {"--busy", true, OptionGroup::OptionBits},
     {"--output", true, OptionGroup::OptionBits},
+    {"--log", true, OptionGroup::Production},
+    {"--count", true, OptionGroup::Production},
 };
 
 struct GivenOption {
@@ -68,12 +71,16 @@ bool GroupAllowed(OptionGroup group, Command command) {
     switch (group) {
     case OptionGroup::Station:
         return UsesStation(command);
+    case OptionGroup::PartType:
+        return GroupAllowed(OptionGroup::BufferSize, command) || command == Command::Produce;
     case OptionGroup::BufferSize:
         return command == Command::Convert || command == Command::Checksum || command == Command::Dump;
     case OptionGroup::From:
         return command == Command::Dump;
     case OptionGroup::OptionBits:
-        return command == Command::Program;
+        return command == Command::Program || command == Command::Produce;
+    case OptionGroup::Production:
+        return command == Command::Produce;
     }
     return false;
 }
@@ -234,6 +241,7 @@ bool ApplyOption(const GivenOption& option, CommandLine& line, std::string& erro
         const PromDevice* type = FindType(value, error);
         if (type) {
             line.bufferSize = type->sizeBits / 8;
+            line.deviceType = type;
         }
         return type != nullptr;
     }
@@ -247,6 +255,21 @@ bool ApplyOption(const GivenOption& option, CommandLine& line, std::string& erro
     if (name == "--from") {
         if (!ParseNumber(value, line.dumpFrom)) {
             error = "--from must be a byte offset";
+            return false;
+        }
+        return true;
+    }
+    if (name == "--log") {
+        if (value.empty()) {
+            error = "--log needs a file name";
+            return false;
+        }
+        line.logFile = value;
+        return true;
+    }
+    if (name == "--count") {
+        if (!ParseNumber(value, line.partCount) || line.partCount == 0) {
+            error = "--count must be a number of parts from 1";
             return false;
         }
         return true;
@@ -284,6 +307,10 @@ bool CheckCombination(const std::vector<GivenOption>& options, CommandLine& line
         error = "--from lies beyond the buffer of " + std::to_string(line.bufferSize) + " bytes";
         return false;
     }
+    if (line.command == Command::Produce && line.station.simulatedType && line.partCount == 0) {
+        error = "a rehearsal with --sim needs --count N: no operator stops it";
+        return false;
+    }
     if (Given(options, "--fault") && !line.station.simulatedType) {
         error = "--fault is for the simulated programmer: give --sim TYPE too";
         return false;
@@ -307,7 +334,7 @@ bool CheckCombination(const std::vector<GivenOption>& options, CommandLine& line
 
 bool UsesStation(Command command) {
     return command == Command::Identify || command == Command::Blank || command == Command::Read ||
-           command == Command::Program || command == Command::Verify;
+           command == Command::Program || command == Command::Verify || command == Command::Produce;
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& into, std::string& error) {

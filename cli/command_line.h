@@ -8,7 +8,7 @@
 
 namespace cli {
 
-enum class Command { Devices, Ports, Identify, Blank, Read, Convert, Checksum, Dump, Program, Verify };
+enum class Command { Devices, Ports, Identify, Blank, Read, Convert, Checksum, Dump, Program, Verify, Produce };
 
 // A programmer fault the simulator injects for a rehearsal: from the start, or after a number
 // of register accesses.
@@ -44,6 +44,9 @@ struct CommandLine {
     uint32_t bufferSize = 0;          // from --device or --size
     uint32_t dumpFrom = 0;
     OptionBitChoices optionBits;
+    const PromDevice* deviceType = nullptr;   // from --device
+    std::string logFile;                      // produce: the CSV log, appended to
+    uint32_t partCount = 0;                   // produce: parts to do; 0 until the operator stops
 };
 
 // The largest buffer --size accepts: well above the largest part.

@@ -3,6 +3,7 @@
 
 #include "cli/command_line.h"
 #include "cli/console.h"
+#include "cli/station_setup.h"
 #include "engine/programmer.h"
 
 namespace cli {
@@ -21,6 +22,8 @@ int RunRead(Programmer& programmer, const std::string& file, const Console& cons
 int RunProgram(Programmer& programmer, const std::string& file, const OptionBitChoices& optionBits,
                const Console& console);
 int RunVerify(Programmer& programmer, const std::string& file, const Console& console);
+// A production run: one part after another from the station, until the count or the operator ends it.
+int RunProduce(const CommandLine& line, Station& station, const Console& console);
 
 // On files, with a buffer of the size the command line gives.
 int RunConvert(const CommandLine& line, const Console& console);

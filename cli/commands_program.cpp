@@ -3,32 +3,12 @@
 #include "cli/part_steps.h"
 
 namespace cli {
-namespace {
-
-uint32_t OptionsWord(const OptionBitChoices& optionBits) {
-    uint32_t options = PROGRAM_ARRAY;
-    if (optionBits.resetLow.value_or(false)) {
-        options |= PROGRAM_RESET_LOW;
-    }
-    if (optionBits.expressParallel.value_or(false)) {
-        options |= PROGRAM_EXPRESS_PARALLEL;
-    }
-    if (optionBits.busyPulldown.value_or(false)) {
-        options |= PROGRAM_BUSY_PULLDOWN;
-    }
-    return options;
-}
-
-}  // namespace
-
 int RunProgram(Programmer& programmer, const std::string& file, const OptionBitChoices& optionBits,
                const Console& console) {
     if (!CheckLoadName(file, console) || !IdentifyPart(programmer, console)) {
         return kExitFailed;
     }
-    const PromDevice& part = *programmer.currentDevice;
-    if (!IsExtended(part) && (optionBits.busyPulldown || optionBits.expressParallel)) {
-        console.Error("the " + part.name + " has no busy-pin or express-output bit: leave out --busy and --output");
+    if (!CheckOptionBitsFit(*programmer.currentDevice, optionBits, console)) {
         return kExitUsage;
     }
     if (!LoadPartImage(programmer, file, "the PROM was not programmed", console)) {

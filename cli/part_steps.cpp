@@ -6,33 +6,59 @@
 namespace cli {
 
 bool IdentifyPart(Programmer& programmer, const Console& console) {
+    const std::string failure = IdentifyPartFailure(programmer);
+    if (!failure.empty()) {
+        console.Error(failure);
+    }
+    return failure.empty();
+}
+
+std::string IdentifyPartFailure(Programmer& programmer) {
     ShowStatusLine();
     SetStatusText("Programmer check...");
     const int32_t presence = programmer.CheckProgrammer();
     HideStatusLine();
     if (programmer.link.AccessLost()) {
-        console.Error(programmer.link.LostAccessText());
-        return false;
+        return programmer.link.LostAccessText();
     }
     if (presence & 1) {
-        console.Error("Programmer not present. If programmer is connected, check battery and cable (if used)");
-        return false;
+        return "Programmer not present. If programmer is connected, check battery and cable (if used)";
     }
     if (presence & 2) {
-        console.Error("Programmer micro controller error, pulse not found.");
-        return false;
+        return "Programmer micro controller error, pulse not found.";
     }
     if (programmer.Identify(true)) {
-        return true;
+        return {};
     }
     if (programmer.MustEnd()) {
-        console.Error(programmer.EndedText());
-    } else if (!programmer.currentDevice) {
-        console.Error("No Device found");
-    } else {
-        console.Error("not enough memory for the buffer of a " + programmer.currentDevice->name);
+        return programmer.EndedText();
     }
-    return false;
+    if (!programmer.currentDevice) {
+        return "No Device found";
+    }
+    return "not enough memory for the buffer of a " + programmer.currentDevice->name;
+}
+
+bool CheckOptionBitsFit(const PromDevice& part, const OptionBitChoices& optionBits, const Console& console) {
+    if (!IsExtended(part) && (optionBits.busyPulldown || optionBits.expressParallel)) {
+        console.Error("the " + part.name + " has no busy-pin or express-output bit: leave out --busy and --output");
+        return false;
+    }
+    return true;
+}
+
+uint32_t OptionsWord(const OptionBitChoices& optionBits) {
+    uint32_t options = PROGRAM_ARRAY;
+    if (optionBits.resetLow.value_or(false)) {
+        options |= PROGRAM_RESET_LOW;
+    }
+    if (optionBits.expressParallel.value_or(false)) {
+        options |= PROGRAM_EXPRESS_PARALLEL;
+    }
+    if (optionBits.busyPulldown.value_or(false)) {
+        options |= PROGRAM_BUSY_PULLDOWN;
+    }
+    return options;
 }
 
 bool LoadPartImage(Programmer& programmer, const std::string& file, const std::string& refusal,

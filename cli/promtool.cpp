@@ -52,7 +52,8 @@ int RunPartCommand(const CommandLine& line, const Console& console) {
     {
         StopOnSignal stopOnSignal(station.GetProgrammer());
         StatusLineOnTerminal statusLine(console.err, console.showProgress);
-        status = RunOnPart(line, station.GetProgrammer(), console);
+        status = line.command == Command::Produce ? RunProduce(line, station, console)
+                                                  : RunOnPart(line, station.GetProgrammer(), console);
         if (stopOnSignal.Signal() != 0 && status != kExitSuccess) {
             status = 128 + stopOnSignal.Signal();   // as a shell reports a command a signal ended
         }

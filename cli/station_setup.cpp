@@ -149,6 +149,10 @@ bool Station::InsertSimulatedPart(std::string& error) {
     return true;
 }
 
+void Station::InsertBlankSimulatedPart() {
+    simulation->programmer.InsertBlankPart(*choice.simulatedType);
+}
+
 bool Station::SaveChipFile(std::string& error) {
     if (choice.chipFile.empty()) {
         return true;

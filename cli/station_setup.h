@@ -20,6 +20,9 @@ public:
     // False, with the reason in `error`, when the programmer or the part cannot be had.
     bool Open(std::string& error);
     Programmer& GetProgrammer() { return *programmer; }
+    bool IsSimulated() const { return simulation != nullptr; }
+    // Puts a new blank part of the simulated type in the socket, in place of the one there.
+    void InsertBlankSimulatedPart();
     // Writes the simulated part back to its chip file; true when there is none.
     bool SaveChipFile(std::string& error);
 

@@ -19,6 +19,14 @@ Commands on the PROM in the programmer (each checks the programmer and identifie
                   XC17V16, XC17V08 and the X/EL types only; bits not asked for stay unprogrammed),
                   then verify it
   verify FILE     compare the PROM with FILE
+  produce IMAGE [--device NAME] [--reset ...] [--busy ...] [--output ...] [--log FILE.csv] [--count N]
+                  a production run: for each part, asks for it (Enter; q or the end of the input
+                  stops), identifies it, refuses a type other than NAME or the first part's,
+                  blank checks it (a part that already holds IMAGE and these option bits passes
+                  as it is; any other that is not blank fails), programs and verifies it. One
+                  line per part, a summary at the end; --log appends a CSV row per part, --count
+                  stops after N parts. With --sim each part is a fresh blank one, no operator
+                  asked, and --count is needed. Exit status 0 only when every part passed.
 
 Commands on files (the buffer is 0xFF before the file is loaded):
   convert IN OUT (--device NAME | --size BYTES)        load IN, save it as OUT, show the checksum

@@ -56,7 +56,13 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"dump", "a.bin", "--device", "XC1765Q"}, "unknown PROM type 'XC1765Q'"},
         UsageCase{{"--sim", "XC17V16", "program", "a.bin", "--busy", "pulled"}, "--busy must be floating or pulldown"},
         UsageCase{{"--sim", "XC17V16", "program", "a.bin", "--output", "Parallel"}, "--output must be serial or parallel"},
-        UsageCase{{"--sim", "XC17V16", "program", "a.bin", "--reset", "active-low"}, "--reset must be high or low"}));
+        UsageCase{{"--sim", "XC17V16", "program", "a.bin", "--reset", "active-low"}, "--reset must be high or low"},
+        UsageCase{{"--sim", "XC1765D", "produce", "a.bin"}, "a rehearsal with --sim needs --count N"},
+        UsageCase{{"--sim", "XC1765D", "produce", "a.bin", "--count", "0"}, "--count must be a number of parts from 1"},
+        UsageCase{{"--sim", "XC1765D", "produce", "a.bin", "--count", "1", "--size", "16"},
+                  "--size is not an option of produce"},
+        UsageCase{{"--sim", "XC1765D", "produce", "a.bin", "--count", "1", "--log="}, "--log needs a file name"},
+        UsageCase{{"--sim", "XC1765D", "program", "a.bin", "--log", "log.csv"}, "--log is not an option of program"}));
 
 TEST(UsageTest, HelpListsTheCommandsAndExitStatuses) {
     for (const auto& args : {std::vector<std::string>{"--help"}, std::vector<std::string>{"read", "-h"}}) {
@@ -64,7 +70,7 @@ TEST(UsageTest, HelpListsTheCommandsAndExitStatuses) {
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out.rfind("Usage: promtool [--sim TYPE[:CHIPFILE]] [--direct] [--port ADDRESS [--raw]] COMMAND", 0), 0u);
         for (const char* command : {"identify", "blank", "read FILE", "program FILE", "verify FILE", "devices",
-                                    "convert IN OUT", "checksum FILE", "dump FILE", "Exit status: 0 success"}) {
+                                    "convert IN OUT", "checksum FILE", "dump FILE", "produce IMAGE", "Exit status: 0 success"}) {
             EXPECT_NE(run.out.find(command), std::string::npos) << command;
         }
         EXPECT_EQ(run.err, "");
