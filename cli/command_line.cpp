@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/device_names.h"
+#include "cli/standard_streams.h"
 
 namespace cli {
 namespace {
@@ -28,7 +29,7 @@ constexpr CommandSpec kCommands[] = {
     {"verify", Command::Verify, 1, "FILE"},
 };
 
-enum class OptionGroup { Station, BufferSize, From, OptionBits };
+enum class OptionGroup { Station, BufferSize, From, OptionBits, Json, StreamFormat };
 
 struct OptionSpec {
     std::string_view name;
@@ -48,6 +49,8 @@ constexpr OptionSpec kOptions[] = {
     {"--reset", true, OptionGroup::OptionBits},
     {"--busy", true, OptionGroup::OptionBits},
     {"--output", true, OptionGroup::OptionBits},
+    {"--json", false, OptionGroup::Json},
+    {"--format", true, OptionGroup::StreamFormat},
 };
 
 struct GivenOption {
@@ -74,6 +77,13 @@ bool GroupAllowed(OptionGroup group, Command command) {
         return command == Command::Dump;
     case OptionGroup::OptionBits:
         return command == Command::Program;
+    case OptionGroup::Json:
+        return command == Command::Devices || command == Command::Ports || command == Command::Checksum ||
+               UsesStation(command);
+    case OptionGroup::StreamFormat:
+        // The commands that read or write a record file.
+        return command == Command::Read || command == Command::Convert || command == Command::Checksum ||
+               command == Command::Dump || command == Command::Program || command == Command::Verify;
     }
     return false;
 }
@@ -251,6 +261,13 @@ bool ApplyOption(const GivenOption& option, CommandLine& line, std::string& erro
         }
         return true;
     }
+    if (name == "--json") {
+        line.json = true;
+        return true;
+    }
+    if (name == "--format") {
+        return ParseStreamFormat(value, line.streamFormat, error);
+    }
     if (name == "--reset") {
         return ParseChoice(option, "high", "low", line.optionBits.resetLow, error);
     }
@@ -300,7 +317,7 @@ bool CheckCombination(const std::vector<GivenOption>& options, CommandLine& line
         error = "direct mode on real hardware is --raw: leave out --direct to use the port driver";
         return false;
     }
-    return true;
+    return CheckStandardStreams(line, error);
 }
 
 }  // namespace
@@ -308,6 +325,15 @@ bool CheckCombination(const std::vector<GivenOption>& options, CommandLine& line
 bool UsesStation(Command command) {
     return command == Command::Identify || command == Command::Blank || command == Command::Read ||
            command == Command::Program || command == Command::Verify;
+}
+
+const char* CommandName(Command command) {
+    for (const CommandSpec& spec : kCommands) {
+        if (spec.command == command) {
+            return spec.name;
+        }
+    }
+    return "";
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& into, std::string& error) {

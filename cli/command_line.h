@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "buffer/record_transfer.h"
 #include "catalog/prom_device.h"
 
 namespace cli {
@@ -44,6 +45,8 @@ struct CommandLine {
     uint32_t bufferSize = 0;          // from --device or --size
     uint32_t dumpFrom = 0;
     OptionBitChoices optionBits;
+    bool json = false;                                   // --json
+    RecordFormat streamFormat = RecordFormat::Unknown;   // --format: the format of "-"
 };
 
 // The largest buffer --size accepts: well above the largest part.
@@ -55,5 +58,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& into, s
 
 // Does the command work on the part in the socket?
 bool UsesStation(Command command);
+
+// The command's word on the command line.
+const char* CommandName(Command command);
 
 }  // namespace cli
