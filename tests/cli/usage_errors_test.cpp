@@ -56,7 +56,12 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"dump", "a.bin", "--device", "XC1765Q"}, "unknown PROM type 'XC1765Q'"},
         UsageCase{{"--sim", "XC17V16", "program", "a.bin", "--busy", "pulled"}, "--busy must be floating or pulldown"},
         UsageCase{{"--sim", "XC17V16", "program", "a.bin", "--output", "Parallel"}, "--output must be serial or parallel"},
-        UsageCase{{"--sim", "XC17V16", "program", "a.bin", "--reset", "active-low"}, "--reset must be high or low"}));
+        UsageCase{{"--sim", "XC17V16", "program", "a.bin", "--reset", "active-low"}, "--reset must be high or low"},
+        UsageCase{{"--sim", "XC17V16", "read", "-"}, "'-' has no name to give its format"},
+        UsageCase{{"checksum", "a.bin", "--size", "16", "--format", "bin"}, "--format is for '-'"},
+        UsageCase{{"convert", "-", "b.bin", "--size", "16", "--format", "srec"}, "--format must be mcs, hex, exo or bin"},
+        UsageCase{{"--sim", "XC17V16", "read", "-", "--format", "bin", "--json"}, "--json and the data of 'read -'"},
+        UsageCase{{"convert", "a.bin", "b.bin", "--size", "16", "--json"}, "--json is not an option of convert"}));
 
 TEST(UsageTest, HelpListsTheCommandsAndExitStatuses) {
     for (const auto& args : {std::vector<std::string>{"--help"}, std::vector<std::string>{"read", "-h"}}) {
