@@ -17,8 +17,14 @@ CommandConsole::CommandConsole(const CommandLine& line, std::istream& in, std::o
 }
 
 int CommandConsole::Finish(int status) {
-    if (report) {
-        out << report->Text(status) << '\n';
+    if (!report) {
+        return status;
+    }
+    out << report->Text(status) << '\n';
+    if (!out.flush()) {
+        // The object is lost: the status at least must not say success.
+        console.err << "error: standard output could not be written\n";
+        return status == kExitSuccess ? kExitFailed : status;
     }
     return status;
 }

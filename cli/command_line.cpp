@@ -78,8 +78,9 @@ bool GroupAllowed(OptionGroup group, Command command) {
     case OptionGroup::OptionBits:
         return command == Command::Program;
     case OptionGroup::Json:
-        return command == Command::Devices || command == Command::Ports || command == Command::Checksum ||
-               UsesStation(command);
+        return command == Command::Devices || command == Command::Ports || command == Command::Identify ||
+               command == Command::Blank || command == Command::Read || command == Command::Verify ||
+               command == Command::Program || command == Command::Checksum;
     case OptionGroup::StreamFormat:
         // The commands that read or write a record file.
         return command == Command::Read || command == Command::Convert || command == Command::Checksum ||

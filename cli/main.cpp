@@ -7,11 +7,25 @@
 #include "cli/promtool.h"
 #include "cli/standard_streams.h"
 
+namespace {
+
+// A full disk or a closed pipe behind standard output fails a run that would otherwise succeed
+// (a command that failed has said why already).
+int Flushed(std::ostream& out, int status) {
+    if (out.flush() || status != 0) {
+        return status;
+    }
+    std::cerr << "error: standard output could not be written\n";
+    return 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const bool showProgress = isatty(STDERR_FILENO) == 1;
     if (!cli::ReservesStandardOutput(args)) {
-        return RunPromtool(args, std::cin, std::cout, std::cerr, showProgress);
+        return Flushed(std::cout, RunPromtool(args, std::cin, std::cout, std::cerr, showProgress));
     }
     // Standard output carries JSON or a file's data. The engine prints its own diagnostics there,
     // so they are sent to standard error, and promtool writes to a copy of the descriptor.
@@ -23,10 +37,5 @@ int main(int argc, char** argv) {
     }
     __gnu_cxx::stdio_filebuf<char> buffer(reserved, std::ios::out | std::ios::binary, 1 << 16);
     std::ostream out(&buffer);
-    const int status = RunPromtool(args, std::cin, out, std::cerr, showProgress);
-    if (!out.flush()) {
-        std::cerr << "error: standard output could not be written\n";
-        return status == 0 ? 1 : status;
-    }
-    return status;
+    return Flushed(out, RunPromtool(args, std::cin, out, std::cerr, showProgress));
 }
