@@ -195,7 +195,23 @@ bool RecordFile::Create(const std::string& path, CreateMode mode, Durability dur
     return true;
 }
 
+bool RecordFile::CreateInMemory(std::string& into) {
+    Close();
+    errorNumber_ = 0;
+    writing_ = true;
+    syncOnClose_ = false;
+    into.clear();
+    memoryOutput_ = &into;
+    writeEnd_ = 0;
+    return true;
+}
+
 bool RecordFile::Close() {
+    if (memoryOutput_) {
+        FlushOutput();
+        memoryOutput_ = nullptr;
+        return !HasError();
+    }
     if (memory_) {
         memory_ = nullptr;
         readPos_ = readEnd_ = 0;
@@ -469,6 +485,9 @@ void RecordFile::SeekToStart() {
     if (writing_) {
         FlushOutput();
     }
+    if (memoryOutput_) {
+        return;   // a string has nowhere to go back to: the writers seek only before they write
+    }
     if (const int error = file_.SeekToStart()) {
         RecordError(writing_ ? "Write error" : "Read error", error);
     }
@@ -568,6 +587,10 @@ void RecordFile::FlushOutput() {
 void RecordFile::WriteOut(const uint8_t* from, size_t size) {
     // After the first failure the rest of the output is dropped; the error stays recorded.
     if (size == 0 || HasError()) {
+        return;
+    }
+    if (memoryOutput_) {
+        memoryOutput_->append(reinterpret_cast<const char*>(from), size);
         return;
     }
     if (const int error = file_.Write(from, size)) {

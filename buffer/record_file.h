@@ -54,10 +54,13 @@ public:
     // when the name exists.
     bool Create(const std::string& path, CreateMode mode = CreateMode::ReplaceExisting,
                 Durability durability = Durability::OnDisk);
+    // Writes into `into` (emptied first) instead of a file, for output that goes to a stream;
+    // the caller keeps it alive until Close.
+    bool CreateInMemory(std::string& into);
     // Writes out what is buffered, commits a written file to the disk (Durability::OnDisk) and
     // closes it. False when anything failed since the file was opened (see ErrorText()).
     bool Close();
-    bool IsOpen() const { return file_.IsOpen() || memory_ != nullptr; }
+    bool IsOpen() const { return file_.IsOpen() || memory_ != nullptr || memoryOutput_ != nullptr; }
 
     bool HasError() const { return errorNumber_ != 0; }
     // Names the first error since the file was opened, e.g. "Write error: No space left on
@@ -123,6 +126,7 @@ private:
     const uint8_t* readData_ = nullptr;   // the read block, or the bytes of an in-memory file
     const uint8_t* memory_ = nullptr;     // set while an in-memory file is open
     size_t memorySize_ = 0;
+    std::string* memoryOutput_ = nullptr;   // set while an in-memory file is written
     platform::LargeBuffer writeBlock_;
     size_t readPos_ = 0;
     size_t readEnd_ = 0;

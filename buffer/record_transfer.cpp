@@ -78,6 +78,20 @@ bool CreateBeside(RecordFile& file, const std::filesystem::path& target, RecordF
     return false;
 }
 
+// Reads the file in result.format, closes it and sets the rest of the result.
+void ReadOpenFile(RecordFile& file, uint8_t* data, uint32_t capacity, LoadResult& result) {
+    result.count = ReadInFormat(file, result.format, data, capacity, result.status);
+    file.Close();
+    result.fileError = file.ErrorText();
+    if (result.count > capacity) {
+        result.warning = LoadWarning::Truncated;
+    } else if (result.status == STATUS_ADDRESS_RANGE) {
+        result.warning = LoadWarning::AddressRange;
+    } else if (result.status == STATUS_CHECKSUM) {
+        result.warning = LoadWarning::Checksum;
+    }
+}
+
 }  // namespace
 
 RecordFormat FormatForFileName(const std::string& nameWithoutFolder) {
@@ -131,15 +145,17 @@ LoadResult LoadRecordFile(RecordFile& file, const std::string& path, uint8_t* da
         file.Close();
         return result;
     }
-    result.count = ReadInFormat(file, result.format, data, capacity, result.status);
-    file.Close();
-    result.fileError = file.ErrorText();
-    if (result.count > capacity) {
-        result.warning = LoadWarning::Truncated;
-    } else if (result.status == STATUS_ADDRESS_RANGE) {
-        result.warning = LoadWarning::AddressRange;
-    } else if (result.status == STATUS_CHECKSUM) {
-        result.warning = LoadWarning::Checksum;
+    ReadOpenFile(file, data, capacity, result);
+    return result;
+}
+
+LoadResult LoadRecordBytes(const uint8_t* bytes, size_t size, RecordFormat format, uint8_t* data, uint32_t capacity) {
+    LoadResult result;
+    RecordFile file;
+    result.opened = file.OpenInMemory(bytes, size);
+    result.format = format;
+    if (format != RecordFormat::Unknown) {
+        ReadOpenFile(file, data, capacity, result);
     }
     return result;
 }
@@ -201,4 +217,13 @@ SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8
         return {SaveOutcome::WriteFailed, ErrorTextFor("Write error", error)};
     }
     return {};
+}
+
+std::string RecordFileContents(RecordFormat format, const uint8_t* data, uint32_t capacity) {
+    std::string contents;
+    RecordFile file;
+    file.CreateInMemory(contents);
+    WriteInFormat(file, format, data, capacity);
+    file.Close();
+    return contents;
 }

@@ -35,6 +35,9 @@ struct LoadResult {
 // closed again before the call returns.
 LoadResult LoadRecordFile(RecordFile& file, const std::string& path, uint8_t* data, uint32_t capacity);
 LoadResult LoadRecordFile(const std::string& path, uint8_t* data, uint32_t capacity);
+// The same for the `size` bytes of a file held in memory (standard input, read whole), in the
+// format given.
+LoadResult LoadRecordBytes(const uint8_t* bytes, size_t size, RecordFormat format, uint8_t* data, uint32_t capacity);
 
 enum class SaveOutcome {
     Saved,
@@ -56,3 +59,7 @@ SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8
                           RecordFile::Durability durability = RecordFile::Durability::OnDisk);
 SaveResult SaveRecordFile(const std::string& path, const uint8_t* data, uint32_t capacity,
                           RecordFile::Durability durability = RecordFile::Durability::OnDisk);
+
+// data[0, capacity) as the contents of a file in `format` (nothing for Unknown), for output
+// to a stream.
+std::string RecordFileContents(RecordFormat format, const uint8_t* data, uint32_t capacity);

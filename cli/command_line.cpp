@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/device_names.h"
+#include "cli/standard_streams.h"
 
 namespace cli {
 namespace {
@@ -29,7 +30,7 @@ constexpr CommandSpec kCommands[] = {
     {"produce", Command::Produce, 1, "IMAGE"},
 };
 
-enum class OptionGroup { Station, PartType, BufferSize, From, OptionBits, Production };
+enum class OptionGroup { Station, PartType, BufferSize, From, OptionBits, Production, Json, StreamFormat };
 
 struct OptionSpec {
     std::string_view name;
@@ -51,6 +52,8 @@ constexpr OptionSpec kOptions[] = {
     {"--output", true, OptionGroup::OptionBits},
     {"--log", true, OptionGroup::Production},
     {"--count", true, OptionGroup::Production},
+    {"--json", false, OptionGroup::Json},
+    {"--format", true, OptionGroup::StreamFormat},
 };
 
 struct GivenOption {
@@ -81,6 +84,14 @@ bool GroupAllowed(OptionGroup group, Command command) {
         return command == Command::Program || command == Command::Produce;
     case OptionGroup::Production:
         return command == Command::Produce;
+    case OptionGroup::Json:
+        return command == Command::Devices || command == Command::Ports || command == Command::Identify ||
+               command == Command::Blank || command == Command::Read || command == Command::Verify ||
+               command == Command::Program || command == Command::Checksum;
+    case OptionGroup::StreamFormat:
+        // The commands that read or write a record file.
+        return command == Command::Read || command == Command::Convert || command == Command::Checksum ||
+               command == Command::Dump || command == Command::Program || command == Command::Verify;
     }
     return false;
 }
@@ -274,6 +285,13 @@ bool ApplyOption(const GivenOption& option, CommandLine& line, std::string& erro
         }
         return true;
     }
+    if (name == "--json") {
+        line.json = true;
+        return true;
+    }
+    if (name == "--format") {
+        return ParseStreamFormat(value, line.streamFormat, error);
+    }
     if (name == "--reset") {
         return ParseChoice(option, "high", "low", line.optionBits.resetLow, error);
     }
@@ -327,7 +345,7 @@ bool CheckCombination(const std::vector<GivenOption>& options, CommandLine& line
         error = "direct mode on real hardware is --raw: leave out --direct to use the port driver";
         return false;
     }
-    return true;
+    return CheckStandardStreams(line, error);
 }
 
 }  // namespace
@@ -335,6 +353,15 @@ bool CheckCombination(const std::vector<GivenOption>& options, CommandLine& line
 bool UsesStation(Command command) {
     return command == Command::Identify || command == Command::Blank || command == Command::Read ||
            command == Command::Program || command == Command::Verify || command == Command::Produce;
+}
+
+const char* CommandName(Command command) {
+    for (const CommandSpec& spec : kCommands) {
+        if (spec.command == command) {
+            return spec.name;
+        }
+    }
+    return "";
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& into, std::string& error) {

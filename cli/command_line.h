@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "buffer/record_transfer.h"
 #include "catalog/prom_device.h"
 
 namespace cli {
@@ -47,6 +48,8 @@ struct CommandLine {
     const PromDevice* deviceType = nullptr;   // from --device
     std::string logFile;                      // produce: the CSV log, appended to
     uint32_t partCount = 0;                   // produce: parts to do; 0 until the operator stops
+    bool json = false;                                   // --json
+    RecordFormat streamFormat = RecordFormat::Unknown;   // --format: the format of "-"
 };
 
 // The largest buffer --size accepts: well above the largest part.
@@ -58,5 +61,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& into, s
 
 // Does the command work on the part in the socket?
 bool UsesStation(Command command);
+
+// The command's word on the command line.
+const char* CommandName(Command command);
 
 }  // namespace cli

@@ -34,7 +34,7 @@ int RunConvert(const CommandLine& line, const Console& console) {
     if (loaded == LoadOutcome::Failed || !SaveImage(out, buffer.data(), line.bufferSize, console)) {
         return kExitFailed;
     }
-    console.out << ChecksumLine(BufferChecksum(buffer.data(), line.bufferSize)) << '\n';
+    ShowChecksum(BufferChecksum(buffer.data(), line.bufferSize), console);
     return LoadedStatus(loaded);
 }
 
@@ -44,7 +44,7 @@ int RunChecksum(const CommandLine& line, const Console& console) {
     if (loaded == LoadOutcome::Failed) {
         return kExitFailed;
     }
-    console.out << ChecksumLine(BufferChecksum(buffer.data(), line.bufferSize)) << '\n';
+    ShowChecksum(BufferChecksum(buffer.data(), line.bufferSize), console);
     return LoadedStatus(loaded);
 }
 

@@ -36,6 +36,10 @@ int RunBlank(Programmer& programmer, const Console& console) {
         return kExitFailed;
     }
     console.out << "PROM blank: " << (blank ? "Yes" : "No") << '\n';
+    if (console.report) {
+        console.report->Fields().AddBool("blank", blank);
+        console.report->SetNegativeResult("not_blank");
+    }
     return blank ? kExitSuccess : kExitFailed;
 }
 

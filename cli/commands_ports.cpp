@@ -41,10 +41,20 @@ int RunPorts(const Console& console) {
     char line[160];
     std::snprintf(line, sizeof line, "%-16s %-8s %-12s %s\n", "DEVICE", "BASE", "HELD BY", "MAY OPEN");
     console.out << line;
+    std::vector<JsonObject> found;
     for (const driver::ParallelPort& port : ports) {
         std::snprintf(line, sizeof line, "%-16s %-8s %-12s ", port.device.c_str(),
                       driver::PortBaseText(port.base).c_str(), HolderText(port).c_str());
         console.out << line << AccessText(port) << '\n';
+        found.push_back(JsonObject()
+                            .AddText("device", port.device)
+                            .AddText("base", driver::PortBaseText(port.base))
+                            .AddText("held_by", HolderText(port))
+                            .AddBool("may_open", port.nodeExists && port.mayOpen)
+                            .AddText("access", AccessText(port)));
+    }
+    if (console.report) {
+        console.report->Fields().AddArray("ports", found);
     }
     return kExitSuccess;
 }

@@ -18,7 +18,7 @@ int RunRead(Programmer& programmer, const std::string& file, const Console& cons
         return kExitFailed;
     }
     programmer.UpdateChecksum();
-    console.out << ChecksumLine(programmer.checksum) << '\n';
+    ShowChecksum(programmer.checksum, console);
     return kExitSuccess;
 }
 

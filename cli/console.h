@@ -2,6 +2,9 @@
 #include <ostream>
 #include <string>
 
+#include "cli/json_report.h"
+#include "cli/standard_streams.h"
+
 namespace cli {
 
 // Exit statuses of promtool.
@@ -16,9 +19,26 @@ struct Console {
     std::ostream& err;
     // Show the status line of long operations on `err` (it is a terminal).
     bool showProgress = false;
+    // Where "-" as a file name reads and writes.
+    StandardStreams standard = {};
+    // With --json: takes the results, problems and warnings instead, for the one object printed
+    // at the end.
+    JsonReport* report = nullptr;
 
-    void Error(const std::string& text) const { err << "error: " << text << '\n'; }
-    void Warning(const std::string& text) const { err << "warning: " << text << '\n'; }
+    void Error(const std::string& text) const {
+        if (report) {
+            report->AddFailure(text);
+        } else {
+            err << "error: " << text << '\n';
+        }
+    }
+    void Warning(const std::string& text) const {
+        if (report) {
+            report->AddWarning(text);
+        } else {
+            err << "warning: " << text << '\n';
+        }
+    }
 };
 
 }  // namespace cli

@@ -6,7 +6,8 @@
 
 namespace cli {
 
-// Whether the file's name selects a record format; says so in the station's words when not.
+// Whether the file's name selects a record format (for "-", whether --format gave one); says so
+// in the station's words when not.
 bool CheckLoadName(const std::string& path, const Console& console);
 bool CheckSaveName(const std::string& path, const Console& console);
 
@@ -22,5 +23,7 @@ bool SaveImage(const std::string& path, const uint8_t* data, uint32_t capacity, 
 
 // The line the station shows the buffer's checksum in.
 std::string ChecksumLine(uint16_t checksum);
+// Shows the checksum in that line, or as the member "checksum" with --json.
+void ShowChecksum(uint16_t checksum, const Console& console);
 
 }  // namespace cli

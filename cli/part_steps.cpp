@@ -4,13 +4,41 @@
 #include "engine/status_line.h"
 
 namespace cli {
+namespace {
+
+// The identified part as the JSON output shows it.
+JsonObject PartObject(const Programmer& programmer) {
+    const PromDevice& part = *programmer.currentDevice;
+    JsonObject optionBits;
+    optionBits.AddText("reset_active", programmer.resetPolarity == 1 ? "high" : "low");
+    if (IsExtended(part)) {
+        optionBits.AddText("express_output", programmer.expressOutput == 1 ? "serial" : "parallel");
+        optionBits.AddText("busy_pin", programmer.busyPin == 1 ? "floating" : "pulled_down");
+    }
+    JsonObject object;
+    object.AddText("type", part.name)
+        .AddNumber("size_bits", part.sizeBits)
+        .AddNumber("size_bytes", part.sizeBits / 8)
+        .AddNumber("word_bits", part.wordSize)
+        .AddBool("extended", IsExtended(part))
+        .AddObject("option_bits", optionBits)
+        .AddText("manufacturer_code", HexNumber(0xC9, 2))   // no other maker's part is identified
+        .AddText("device_code", HexNumber(part.idCode, 2));
+    return object;
+}
+
+}  // namespace
 
 bool IdentifyPart(Programmer& programmer, const Console& console) {
     const std::string failure = IdentifyPartFailure(programmer);
     if (!failure.empty()) {
         console.Error(failure);
+        return false;
     }
-    return failure.empty();
+    if (console.report) {
+        console.report->Fields().AddObject("part", PartObject(programmer));
+    }
+    return true;
 }
 
 std::string IdentifyPartFailure(Programmer& programmer) {
@@ -66,6 +94,9 @@ bool LoadPartImage(Programmer& programmer, const std::string& file, const std::s
     switch (LoadImage(file, programmer.buffer.get(), programmer.GetBufferLength(), console)) {
     case LoadOutcome::Loaded:
         programmer.UpdateChecksum();
+        if (console.report) {
+            console.report->Fields().AddText("checksum", HexNumber(programmer.checksum, 4));
+        }
         return true;
     case LoadOutcome::LoadedWithWarning:
         console.Error(file + " did not load whole: " + refusal);

@@ -1,5 +1,8 @@
 #include "cli/promtool.h"
 
+#include <sstream>
+
+#include "cli/command_console.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/station_setup.h"
@@ -7,6 +10,7 @@
 #include "cli/terminal_status_line.h"
 #include "cli/usage_text.h"
 #include "link/operator_notice.h"
+#include "platform/clock.h"
 
 namespace cli {
 namespace {
@@ -52,8 +56,12 @@ int RunPartCommand(const CommandLine& line, const Console& console) {
     {
         StopOnSignal stopOnSignal(station.GetProgrammer());
         StatusLineOnTerminal statusLine(console.err, console.showProgress);
+        const uint64_t started = platform::ProcessClock().NowMicroseconds();
         status = line.command == Command::Produce ? RunProduce(line, station, console)
                                                   : RunOnPart(line, station.GetProgrammer(), console);
+        if (console.report) {
+            console.report->SetElapsed(platform::ProcessClock().NowMicroseconds() - started);
+        }
         if (stopOnSignal.Signal() != 0 && status != kExitSuccess) {
             status = 128 + stopOnSignal.Signal();   // as a shell reports a command a signal ended
         }
@@ -87,6 +95,12 @@ int RunFileCommand(const CommandLine& line, const Console& console) {
 }  // namespace cli
 
 int RunPromtool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool showProgress) {
+    std::istringstream noInput;
+    return RunPromtool(args, noInput, out, err, showProgress);
+}
+
+int RunPromtool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+                bool showProgress) {
     using namespace cli;
     const Console console{out, err, showProgress};
     CommandLine line;
@@ -104,5 +118,8 @@ int RunPromtool(const std::vector<std::string>& args, std::ostream& out, std::os
         out << UsageText();
         return kExitSuccess;
     }
-    return UsesStation(line.command) ? RunPartCommand(line, console) : RunFileCommand(line, console);
+    CommandConsole command(line, in, out, err, showProgress);
+    const int status = UsesStation(line.command) ? RunPartCommand(line, command.Get())
+                                                 : RunFileCommand(line, command.Get());
+    return command.Finish(status);
 }

@@ -37,6 +37,15 @@ Commands on files (the buffer is 0xFF before the file is loaded):
 File formats, chosen by the last three letters of the name: mcs and hex (Intel Hex),
 exo (Motorola S-record), bin (binary).
 
+Scripting:
+  --json                 devices, ports, identify, blank, read, verify, program and checksum
+                         print one JSON object on standard output instead of their texts, on
+                         failure too, with the same exit status (keys: see the README)
+  -                      as a file name: standard input for a file that is read (program,
+                         verify, checksum, dump, convert IN), standard output for one that is
+                         written (read, convert OUT), with --format mcs|hex|exo|bin; the texts
+                         that would go to standard output then go to standard error
+
 Programmer:
   --sim TYPE[:CHIPFILE]  a simulated programmer holding a TYPE PROM. CHIPFILE keeps that PROM
                          between runs: created blank when missing, written back after the run.

@@ -31,6 +31,18 @@ inline PromtoolRun Promtool(const std::vector<std::string>& args, bool showProgr
     return run;
 }
 
+// The same with `input` on standard input.
+inline PromtoolRun PromtoolWithInput(const std::vector<std::string>& args, const std::string& input) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    PromtoolRun run;
+    run.status = RunPromtool(args, in, out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
 inline std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream stream(text);

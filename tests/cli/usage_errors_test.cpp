@@ -62,7 +62,12 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"--sim", "XC1765D", "produce", "a.bin", "--count", "1", "--size", "16"},
                   "--size is not an option of produce"},
         UsageCase{{"--sim", "XC1765D", "produce", "a.bin", "--count", "1", "--log="}, "--log needs a file name"},
-        UsageCase{{"--sim", "XC1765D", "program", "a.bin", "--log", "log.csv"}, "--log is not an option of program"}));
+        UsageCase{{"--sim", "XC1765D", "program", "a.bin", "--log", "log.csv"}, "--log is not an option of program"},
+        UsageCase{{"--sim", "XC17V16", "read", "-"}, "'-' has no name to give its format"},
+        UsageCase{{"checksum", "a.bin", "--size", "16", "--format", "bin"}, "--format is for '-'"},
+        UsageCase{{"convert", "-", "b.bin", "--size", "16", "--format", "srec"}, "--format must be mcs, hex, exo or bin"},
+        UsageCase{{"--sim", "XC17V16", "read", "-", "--format", "bin", "--json"}, "--json and the data of 'read -'"},
+        UsageCase{{"convert", "a.bin", "b.bin", "--size", "16", "--json"}, "--json is not an option of convert"}));
 
 TEST(UsageTest, HelpListsTheCommandsAndExitStatuses) {
     for (const auto& args : {std::vector<std::string>{"--help"}, std::vector<std::string>{"read", "-h"}}) {
