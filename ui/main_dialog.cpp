@@ -112,6 +112,7 @@ MainDialog::MainDialog(Programmer& programmer, RecordFile& recordFile, std::stri
     setWindowIcon(StationIcon());
     SelectPortEntry();
     setWindowTitle(kWindowTitle);
+    setAcceptDrops(true);
 
     connect(ui->identifyButton, &QPushButton::clicked, this, &MainDialog::OnIdentifyProm);
     connect(ui->portSelector, &QComboBox::activated, this, &MainDialog::OnPortSelect);

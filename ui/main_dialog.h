@@ -15,7 +15,10 @@ class OperatorServices;
 class QAbstractButton;
 class QButtonGroup;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
+class QMimeData;
 class QMouseEvent;
 
 namespace Ui {
@@ -78,6 +81,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     bool TakenByControl(const QPoint& at) const;
     void closeEvent(QCloseEvent* event) override;
+    // A record file dropped on the window is loaded as the Load button would load it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void OnIdentifyProm();
@@ -91,6 +97,7 @@ private:
     void OnProgramProm();
     void OnCompareProm();
     void OnLoadFile();
+    void LoadDroppedFile(const std::string& path);
     void OnSaveFile();
     void OnViewBuffer();
     void OnPromInformation();
@@ -113,6 +120,9 @@ private:
     void AskToStopOperation();
     // A load or save that named the buffer after a file leaves no unsaved read behind.
     void NoteBufferFileCommand();
+    // The path of the one local file a drag carries; empty when it carries anything else or
+    // while Load is disabled.
+    QString DroppableFile(const QMimeData* data) const;
 
     // BufferPanel
     void ShowBufferState(const std::string& text) override;

@@ -1,5 +1,9 @@
 // Loading the buffer from record files and saving it, from the station window.
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <algorithm>
 #include <numeric>
 
@@ -72,6 +76,22 @@ protected:
         EXPECT_FALSE(operatorScript.waitCursor);
         operatorScript.messages.clear();
     }
+
+    // Drags `urls` onto the window and, when it takes them, drops them there; true when it took the drag.
+    bool Drop(const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Window(), &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Window(), &drop);
+        QCoreApplication::processEvents();   // the load follows the drop
+        return drop.isAccepted();
+    }
+    QUrl Local(const std::string& name) { return QUrl::fromLocalFile(QString::fromStdString(dir / name)); }
 
     ScratchDir dir;
 };
@@ -158,6 +178,36 @@ TEST_F(FileCommands, OneWarningAtMostATruncationBeforeTheBufferLinesChangeTheOth
         EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + c.start.size()), c.start);
         EXPECT_EQ(Text("checksumLine"), ChecksumLine(buffer));
     }
+}
+
+TEST_F(FileCommands, AFileDroppedOnTheWindowLoadsAsLoadWouldWhileLoadIsEnabled) {
+    const std::vector<uint8_t> data = RandomImage(kCapacity, 7);
+    ASSERT_EQ(SaveRecordFile(dir / "Dropped.EXO", data.data(), kCapacity).outcome, SaveOutcome::Saved);
+    WriteFile(dir / "notes.txt", "Board 7 rev B\r\n");
+    const std::vector<uint8_t> before = Buffer();
+
+    const QList<QUrl> refused[] = {{}, {Local("Dropped.EXO"), Local("notes.txt")}, {QUrl("https://example.org/image.mcs")}};
+    for (const QList<QUrl>& urls : refused) {
+        EXPECT_FALSE(Drop(urls));
+    }
+    Find("loadButton")->setEnabled(false);   // as while a command runs
+    EXPECT_FALSE(Drop({Local("Dropped.EXO")}));
+    Find("loadButton")->setEnabled(true);
+    EXPECT_EQ(Buffer(), before);
+    EXPECT_TRUE(operatorScript.messages.empty());
+
+    EXPECT_TRUE(Drop({Local("Dropped.EXO")}));
+    EXPECT_TRUE(operatorScript.messages.empty());
+    EXPECT_EQ(Buffer(), data);
+    EXPECT_EQ(Text("bufferStateLine"), "Buffer State: File - dropped.exo");
+    EXPECT_EQ(Text("checksumLine"), ChecksumLine(data));
+    EXPECT_EQ(defaultFilePattern, "*.exo");
+    EXPECT_TRUE(Enabled("viewBufferButton"));
+
+    EXPECT_TRUE(Drop({Local("notes.txt")}));
+    ExpectWarning("Valid filetypes are [mcs], [exo] and [bin]", "Load From File");
+    EXPECT_EQ(Buffer(), data);
+    EXPECT_TRUE(operatorScript.fileRequests.empty());   // no file dialog on the way
 }
 
 TEST_F(FileCommands, AFileThatDoesNotOpenOrHasAnUnknownTypeChangesNothing) {
