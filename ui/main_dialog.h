@@ -62,6 +62,10 @@ public:
     // Adds an entry above the About entry of the window menu.
     void AddWindowMenuEntry(const std::string& text, std::function<void()> action);
 
+    // Asks the desktop to draw the operator's eye to the window (its urgency hint). A long
+    // operation that ends while another window is active calls it.
+    std::function<void()> askForAttention;
+
     // Index of the pressed button in each option pair; -1 while none is pressed.
     int resetChoice = -1;
     int busyChoice = -1;
@@ -123,6 +127,9 @@ private:
     // The path of the one local file a drag carries; empty when it carries anything else or
     // while Load is disabled.
     QString DroppableFile(const QMimeData* data) const;
+    // After a read, program, compare or blank check begun at `startedAt` (process clock
+    // microseconds): one that ran long while the operator was in another window asks for attention.
+    void AskForAttentionAfter(uint64_t startedAt);
 
     // BufferPanel
     void ShowBufferState(const std::string& text) override;
