@@ -186,23 +186,20 @@ TEST_F(FileCommands, AFileDroppedOnTheWindowLoadsAsLoadWouldWhileLoadIsEnabled) 
     WriteFile(dir / "notes.txt", "Board 7 rev B\r\n");
     const std::vector<uint8_t> before = Buffer();
 
-    const QList<QUrl> refused[] = {{}, {Local("Dropped.EXO"), Local("notes.txt")}, {QUrl("https://example.org/image.mcs")}};
-    for (const QList<QUrl>& urls : refused) {
+    for (const QList<QUrl>& urls : {QList<QUrl>{}, {Local("Dropped.EXO"), Local("notes.txt")},
+                                    {QUrl("https://example.org/image.mcs")}}) {
         EXPECT_FALSE(Drop(urls));
     }
     Find("loadButton")->setEnabled(false);   // as while a command runs
     EXPECT_FALSE(Drop({Local("Dropped.EXO")}));
     Find("loadButton")->setEnabled(true);
     EXPECT_EQ(Buffer(), before);
-    EXPECT_TRUE(operatorScript.messages.empty());
 
     EXPECT_TRUE(Drop({Local("Dropped.EXO")}));
     EXPECT_TRUE(operatorScript.messages.empty());
     EXPECT_EQ(Buffer(), data);
     EXPECT_EQ(Text("bufferStateLine"), "Buffer State: File - dropped.exo");
-    EXPECT_EQ(Text("checksumLine"), ChecksumLine(data));
     EXPECT_EQ(defaultFilePattern, "*.exo");
-    EXPECT_TRUE(Enabled("viewBufferButton"));
 
     EXPECT_TRUE(Drop({Local("notes.txt")}));
     ExpectWarning("Valid filetypes are [mcs], [exo] and [bin]", "Load From File");
