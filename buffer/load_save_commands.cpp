@@ -39,9 +39,12 @@ BufferFileCommands::BufferFileCommands(Programmer& programmer, RecordFile& recor
 
 void BufferFileCommands::Load() {
     const std::string path = operatorServices.AskFileToOpen(kLoadFilter, defaultFilePattern);
-    if (path.empty()) {
-        return;
+    if (!path.empty()) {
+        LoadFrom(path);
     }
+}
+
+void BufferFileCommands::LoadFrom(const std::string& path) {
     const uint32_t capacity = programmer.GetBufferLength();
     // Read into a cleared copy: a file that does not open, or whose name selects no format,
     // must leave the buffer as it was.
@@ -61,6 +64,15 @@ void BufferFileCommands::Load() {
     }
 
     std::copy_n(contents.data(), capacity, programmer.buffer.get());
+    // One message at most: a read error says more than what the reader made of the short file.
+    // A truncation is told at once, before the window's lines change; the other warnings come
+    // once the lines show the file they are about.
+    const LoadWarning warning = loaded.fileError.empty() ? loaded.warning : LoadWarning::None;
+    if (warning == LoadWarning::Truncated) {
+        operatorServices.SetWaitCursor(false);
+        Warn(LoadWarningText(warning), kLoadWarningCaption);
+        operatorServices.SetWaitCursor(true);
+    }
     NameBufferAfter(LowerCaseFileName(path));
     panel.EnableViewBuffer();
     panel.ShowBufferState(programmer.bufferStateText);
@@ -68,11 +80,10 @@ void BufferFileCommands::Load() {
     panel.ShowChecksum(programmer.checksum);
     operatorServices.SetWaitCursor(false);
 
-    // One message at most: a read error says more than what the reader made of the short file.
     if (!loaded.fileError.empty()) {
         Warn("File could not be read: " + loaded.fileError, kLoadWarningCaption);
-    } else if (loaded.warning != LoadWarning::None) {
-        Warn(LoadWarningText(loaded.warning), kLoadWarningCaption);
+    } else if (warning == LoadWarning::AddressRange || warning == LoadWarning::Checksum) {
+        Warn(LoadWarningText(warning), kLoadWarningCaption);
     }
 }
 

@@ -28,14 +28,16 @@ public:
     BufferFileCommands(Programmer& programmer, RecordFile& recordFile, std::string& defaultFilePattern,
                        OperatorServices& operatorServices, BufferPanel& panel);
 
-    // A file that cannot be opened, whose name selects no format or that holds no data leaves
-    // the buffer, its lines and the default pattern as they were. Otherwise the buffer holds whatever the file brought
-    // in, even when a warning or a read error follows; at most one message is shown, after the
-    // buffer lines were updated.
+    // Asks for a file and loads it as LoadFrom does.
     void Load();
+    // A file that cannot be opened, whose name selects no format or that holds no data leaves
+    // the buffer, its lines and the default pattern as they were. Otherwise the buffer holds
+    // whatever the file brought in, even when a warning or a read error follows; at most one
+    // message is shown: a truncation before the buffer lines are updated, anything else after.
+    void LoadFrom(const std::string& path);
 
     // The file is written beside its target and put in its place only when complete, so a save
-    // that fails leaves an existing file as it was.
+    // that fails leaves an existing file as it was (see SaveRecordFile for the files written in place).
     void Save();
 
 private:

@@ -185,8 +185,12 @@ bool RecordFile::Create(const std::string& path, CreateMode mode, Durability dur
     errorNumber_ = 0;
     writing_ = true;
     syncOnClose_ = durability == Durability::OnDisk;
-    const auto access = mode == CreateMode::MustBeNew ? platform::FileHandle::Access::CreateNew
-                                                      : platform::FileHandle::Access::CreateOrTruncate;
+    auto access = platform::FileHandle::Access::CreateOrTruncate;
+    if (mode == CreateMode::MustBeNew) {
+        access = platform::FileHandle::Access::CreateNew;
+    } else if (mode == CreateMode::TruncateExisting) {
+        access = platform::FileHandle::Access::TruncateExisting;
+    }
     if (const int error = file_.Open(path, access)) {
         RecordError("Create error", error);
         return false;

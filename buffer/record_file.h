@@ -33,7 +33,8 @@ public:
     // bounded memory.
     static constexpr size_t kBlockSize = 256 * 1024;
 
-    enum class CreateMode { ReplaceExisting, MustBeNew };
+    // TruncateExisting: the file must exist; it is emptied and written where it stands.
+    enum class CreateMode { ReplaceExisting, MustBeNew, TruncateExisting };
     // OnDisk: closing a written file waits until its data is on the disk. InCache: closing
     // leaves that to the system, as most command-line tools do.
     enum class Durability { OnDisk, InCache };
@@ -51,7 +52,7 @@ public:
     // fuzz targets, which would otherwise spend most of their time in system calls).
     bool OpenInMemory(const uint8_t* bytes, size_t size);
     // Creates a file for writing; ReplaceExisting truncates an existing file, MustBeNew fails
-    // when the name exists.
+    // when the name exists, TruncateExisting when it does not.
     bool Create(const std::string& path, CreateMode mode = CreateMode::ReplaceExisting,
                 Durability durability = Durability::OnDisk);
     // Writes into `into` (emptied first) instead of a file, for output that goes to a stream;

@@ -92,6 +92,28 @@ void ReadOpenFile(RecordFile& file, uint8_t* data, uint32_t capacity, LoadResult
     }
 }
 
+// A rename would give the other names of a hard-linked file the old contents.
+bool HasOtherNames(const std::filesystem::path& target) {
+    std::error_code error;
+    const std::uintmax_t links = std::filesystem::hard_link_count(target, error);
+    return !error && links > 1;
+}
+
+// Rewrites the existing file where it stands, which needs neither a new name in its folder nor
+// a rename. Nothing keeps the old contents meanwhile, so the save counts only once the new ones
+// are on the disk, whatever durability the caller asked for.
+SaveResult WriteInPlace(RecordFile& file, RecordFormat format, const std::filesystem::path& target,
+                        const uint8_t* data, uint32_t capacity) {
+    if (!file.Create(target.string(), RecordFile::CreateMode::TruncateExisting, RecordFile::Durability::OnDisk)) {
+        return {SaveOutcome::NotCreated, file.ErrorText()};
+    }
+    WriteInFormat(file, format, data, capacity);
+    if (!file.Close()) {
+        return {SaveOutcome::WriteFailed, file.ErrorText()};
+    }
+    return {};
+}
+
 }  // namespace
 
 RecordFormat FormatForFileName(const std::string& nameWithoutFolder) {
@@ -193,8 +215,16 @@ SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8
         return {SaveOutcome::NotCreated, ErrorTextFor("Create error", error)};
     }
 
+    if (targetExists && HasOtherNames(target)) {
+        return WriteInPlace(file, format, target, data, capacity);
+    }
     std::string temporaryPath;
     if (!CreateBeside(file, target, durability, temporaryPath)) {
+        // A folder the user may not write to can still hold a file the user may write.
+        const int error = file.ErrorNumber();
+        if (targetExists && (error == EACCES || error == EPERM)) {
+            return WriteInPlace(file, format, target, data, capacity);
+        }
         return {SaveOutcome::NotCreated, file.ErrorText()};
     }
     WriteInFormat(file, format, data, capacity);

@@ -43,7 +43,7 @@ enum class SaveOutcome {
     Saved,
     UnknownFormat,   // the name selects no format; nothing was created or changed
     NotCreated,      // the file could not be created
-    WriteFailed,     // writing failed; an existing file was left as it was
+    WriteFailed,     // writing failed; an existing file was left as it was unless written in place
 };
 
 struct SaveResult {
@@ -55,6 +55,8 @@ struct SaveResult {
 // the target under a temporary name and renamed over it only once it is complete, so a failure
 // never leaves a half-written file in place of an existing one. With Durability::OnDisk the
 // rename also waits until the new file is on the disk, so not even a crash can leave an empty one.
+// Two existing files are rewritten in place instead (emptied, written and synced): one with other
+// hard links, which a rename would split off, and one in a folder where no temporary may be created.
 SaveResult SaveRecordFile(RecordFile& file, const std::string& path, const uint8_t* data, uint32_t capacity,
                           RecordFile::Durability durability = RecordFile::Durability::OnDisk);
 SaveResult SaveRecordFile(const std::string& path, const uint8_t* data, uint32_t capacity,

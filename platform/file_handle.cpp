@@ -23,6 +23,9 @@ int FileHandle::Open(const std::string& path, Access access) {
     case Access::CreateNew:
         flags |= O_WRONLY | O_CREAT | O_EXCL;
         break;
+    case Access::TruncateExisting:
+        flags |= O_WRONLY | O_TRUNC;
+        break;
     }
     descriptor_ = ::open(path.c_str(), flags, 0666);
     if (descriptor_ < 0) {

@@ -15,6 +15,7 @@ public:
         Read,
         CreateOrTruncate,   // for writing; an existing file is emptied
         CreateNew,          // for writing; fails with EEXIST when the name exists
+        TruncateExisting,   // for writing; the file must exist and is emptied, keeping its links
     };
 
     FileHandle() = default;

@@ -4,7 +4,9 @@
 # saves PNG pictures of the main window right after start, during and after identifying the
 # XC17V16, of the About box, the PROM information, the three option prompts and the abort
 # message, the simulated programmer's window, and, once a part programmed from a small image was
-# read, of the main window, the buffer section chooser and the buffer viewer.
+# read, of the main window, the buffer section chooser and the buffer viewer. The two the README
+# shows, the main window after the read and the simulated programmer's window, are copied into
+# docs/screenshots/ in the repository.
 #
 #   scripts/screenshots.sh [folder (default: screenshots)] [build folder (default: build)]
 set -euo pipefail
@@ -32,4 +34,13 @@ for picture in main-window-start main-window-busy main-window-identified about-b
     exit 1
   fi
   echo "$folder/$picture.png"
+done
+
+readme_pictures=$(realpath -m docs/screenshots)
+mkdir -p "$readme_pictures"
+for picture in main-window-read simulated-programmer; do
+  if [ "$folder" != "$readme_pictures" ]; then
+    cp "$folder/$picture.png" "$readme_pictures/"
+  fi
+  echo "$readme_pictures/$picture.png"
 done

@@ -1,6 +1,7 @@
 #include "ui/main_dialog.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <algorithm>
 
 #include "engine/programmer.h"
+#include "platform/clock.h"
 #include "ui/about_dialog.h"
 #include "buffer/operator_services.h"
 #include "ui/station_icon.h"
@@ -27,6 +29,9 @@ constexpr uint32_t kDriverNotOpen = 126;
 constexpr uint32_t kDriverSilent = 127;
 
 const char* const kUnsavedReadCaption = "Unsaved PROM Read";
+
+// An operation this long is one the operator may have left to work elsewhere meanwhile.
+constexpr uint64_t kLongOperationMicroseconds = 5'000'000;
 
 }  // namespace
 
@@ -112,6 +117,8 @@ MainDialog::MainDialog(Programmer& programmer, RecordFile& recordFile, std::stri
     setWindowIcon(StationIcon());
     SelectPortEntry();
     setWindowTitle(kWindowTitle);
+    setAcceptDrops(true);
+    askForAttention = [this] { QApplication::alert(this); };
 
     connect(ui->identifyButton, &QPushButton::clicked, this, &MainDialog::OnIdentifyProm);
     connect(ui->portSelector, &QComboBox::activated, this, &MainDialog::OnPortSelect);
@@ -272,7 +279,12 @@ void MainDialog::UpdatePromPanel(bool withBlankCheck) {
 
     // With no device the blank check has nothing to look at: it must not call a missing part blank.
     const bool deviceKnown = displayedDevice.sizeBits != 0;
-    const bool blank = withBlankCheck && programmer.BlankCheck() == 1 && programmer.resetPolarity == 1;
+    bool blank = false;
+    if (withBlankCheck) {
+        const uint64_t startedAt = platform::ProcessClock().NowMicroseconds();
+        blank = programmer.BlankCheck() == 1 && programmer.resetPolarity == 1;
+        AskForAttentionAfter(startedAt);
+    }
     if (withBlankCheck && (programmer.MustEnd() || !programmer.failureText.empty())) {
         // Stopped, or the part or the port stopped answering.
         ui->promBlankLine->setText("PROM blank: Not checked");
@@ -288,6 +300,13 @@ void MainDialog::UpdatePromPanel(bool withBlankCheck) {
     ShowBufferState(programmer.bufferStateText);
     programmer.UpdateChecksum();
     ShowChecksum(programmer.checksum);
+}
+
+void MainDialog::AskForAttentionAfter(uint64_t startedAt) {
+    const uint64_t took = platform::ProcessClock().NowMicroseconds() - startedAt;
+    if (took > kLongOperationMicroseconds && !isActiveWindow()) {
+        askForAttention();
+    }
 }
 
 void MainDialog::ReportLostPort(const char* caption) {

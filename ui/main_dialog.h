@@ -15,7 +15,10 @@ class OperatorServices;
 class QAbstractButton;
 class QButtonGroup;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
+class QMimeData;
 class QMouseEvent;
 
 namespace Ui {
@@ -59,6 +62,10 @@ public:
     // Adds an entry above the About entry of the window menu.
     void AddWindowMenuEntry(const std::string& text, std::function<void()> action);
 
+    // Asks the desktop to draw the operator's eye to the window (its urgency hint). A long
+    // operation that ends while another window is active calls it.
+    std::function<void()> askForAttention;
+
     // Index of the pressed button in each option pair; -1 while none is pressed.
     int resetChoice = -1;
     int busyChoice = -1;
@@ -78,6 +85,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     bool TakenByControl(const QPoint& at) const;
     void closeEvent(QCloseEvent* event) override;
+    // A record file dropped on the window is loaded as the Load button would load it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void OnIdentifyProm();
@@ -91,6 +101,7 @@ private:
     void OnProgramProm();
     void OnCompareProm();
     void OnLoadFile();
+    void LoadDroppedFile(const std::string& path);
     void OnSaveFile();
     void OnViewBuffer();
     void OnPromInformation();
@@ -113,6 +124,12 @@ private:
     void AskToStopOperation();
     // A load or save that named the buffer after a file leaves no unsaved read behind.
     void NoteBufferFileCommand();
+    // The path of the one local file a drag carries; empty when it carries anything else or
+    // while Load is disabled.
+    QString DroppableFile(const QMimeData* data) const;
+    // After a read, program, compare or blank check begun at `startedAt` (process clock
+    // microseconds): one that ran long while the operator was in another window asks for attention.
+    void AskForAttentionAfter(uint64_t startedAt);
 
     // BufferPanel
     void ShowBufferState(const std::string& text) override;

@@ -1,4 +1,5 @@
 #include "engine/programmer.h"
+#include "platform/clock.h"
 #include "ui/main_dialog.h"
 #include "buffer/operator_services.h"
 #include "ui/program_options.h"
@@ -27,6 +28,7 @@ void MainDialog::OnReadProm() {
     }
     operatorServices.SetWaitCursor(true);
     // How the read went shows in the buffer-state line; it asks for no message.
+    const uint64_t startedAt = platform::ProcessClock().NowMicroseconds();
     programmer.ReadPart();
     readNotSaved = true;
     EnableViewBuffer();
@@ -35,6 +37,7 @@ void MainDialog::OnReadProm() {
     ShowChecksum(programmer.checksum);
     ReEnableCommands();
     operatorServices.SetWaitCursor(false);
+    AskForAttentionAfter(startedAt);
     // A stop the operator asked for shows in the buffer-state line alone.
     if (!programmer.failureText.empty() && !programmer.stopRequested) {
         operatorServices.ShowMessage(programmer.failureText, "Part Read", MessageIcon::Stop, MessageButtons::Ok);
@@ -116,9 +119,11 @@ bool MainDialog::ProgramAndReport(uint32_t options) {
     operatorServices.SetWaitCursor(true);
     // One read of the part first: a part that holds a 0 where the buffer has a 1 is refused
     // before any pulse. Nothing was changed, so the panel needs no blank check afterwards.
+    const uint64_t startedAt = platform::ProcessClock().NowMicroseconds();
     ProgramConflicts conflicts;
     if (!programmer.CheckPartTakesBuffer(conflicts)) {
         operatorServices.SetWaitCursor(false);
+        AskForAttentionAfter(startedAt);
         operatorServices.ShowMessage(programmer.failureText, "Program Device Error", MessageIcon::Exclamation,
                                      MessageButtons::Ok);
         return true;
@@ -126,6 +131,7 @@ bool MainDialog::ProgramAndReport(uint32_t options) {
     uint16_t progress = 0;
     const int32_t result = programmer.ProgramDevice(&progress, options, 0, 0);
     operatorServices.SetWaitCursor(false);
+    AskForAttentionAfter(startedAt);
     if (progress >= 100 && result == 0) {
         operatorServices.ShowMessage("PROM programmed and verified successfully", "Programming Complete",
                                      MessageIcon::None, MessageButtons::Ok);
@@ -146,8 +152,10 @@ void MainDialog::OnCompareProm() {
     }
     operatorServices.SetWaitCursor(true);
     uint16_t progress = 0;
+    const uint64_t startedAt = platform::ProcessClock().NowMicroseconds();
     const int32_t result = programmer.VerifyDevice(&progress, programmer.buffer.get());
     operatorServices.SetWaitCursor(false);
+    AskForAttentionAfter(startedAt);
     if (progress == 100 && result == 0) {
         operatorServices.ShowMessage("Device and Buffer compared succesfully", "Compare", MessageIcon::None,
                                      MessageButtons::Ok);

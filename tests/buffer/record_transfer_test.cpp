@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "buffer/record_test_support.h"
 #include "file_size_limit.h"
@@ -187,4 +188,35 @@ TEST(RecordSave, AFailedWriteLeavesTheOldFileIntactAndNoTemporaryBehind) {
     EXPECT_EQ(result.errorText, "Write error: File too large");
     EXPECT_EQ(ReadFile(dir / "keep.mcs"), "old contents");
     EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"keep.mcs"});
+}
+
+// Where a rename would split a hard link or no temporary may be made, the file is rewritten in place.
+TEST(RecordSave, AHardLinkedFileIsRewrittenInPlaceAndKeepsItsOtherNames) {
+    ScratchDir dir;
+    const auto data = RandomImage(64, 5);
+    WriteFile(dir / "image.bin", "old contents");
+    std::filesystem::create_hard_link(dir / "image.bin", dir / "other.bin");
+
+    ASSERT_EQ(SaveRecordFile(dir / "image.bin", data.data(), 64).outcome, SaveOutcome::Saved);
+    EXPECT_EQ(std::filesystem::hard_link_count(dir / "image.bin"), 2u);
+    EXPECT_EQ(ReadBytes(dir / "other.bin"), data);
+    EXPECT_EQ(FolderEntries(dir), (std::vector<std::string>{"image.bin", "other.bin"}));
+}
+
+TEST(RecordSave, AWritableFileInAFolderThatIsNotIsRewrittenInPlace) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes in any folder";
+    }
+    ScratchDir dir;
+    const auto data = RandomImage(64, 6);
+    WriteFile(dir / "image.mcs", "old contents");
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+
+    EXPECT_EQ(SaveRecordFile(dir / "image.mcs", data.data(), 64).outcome, SaveOutcome::Saved);
+    EXPECT_EQ(ReadFile(dir / "image.mcs"), WriteText(data, Format::IntelHex));
+    // A new file still needs the folder.
+    const SaveResult refused = SaveRecordFile(dir / "new.mcs", data.data(), 64);
+    EXPECT_EQ(refused.outcome, SaveOutcome::NotCreated);
+    EXPECT_EQ(refused.errorText, "Create error: Permission denied");
+    EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"image.mcs"});
 }

@@ -1,5 +1,9 @@
 // Loading the buffer from record files and saving it, from the station window.
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <algorithm>
 #include <numeric>
 
@@ -73,6 +77,22 @@ protected:
         operatorScript.messages.clear();
     }
 
+    // Drags `urls` onto the window and, when it takes them, drops them there; true when it took the drag.
+    bool Drop(const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Window(), &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Window(), &drop);
+        QCoreApplication::processEvents();   // the load follows the drop
+        return drop.isAccepted();
+    }
+    QUrl Local(const std::string& name) { return QUrl::fromLocalFile(QString::fromStdString(dir / name)); }
+
     ScratchDir dir;
 };
 
@@ -111,7 +131,7 @@ TEST_F(FileCommands, LoadsEachFormatAndNamesTheBufferAfterTheFile) {
     EXPECT_EQ(Text("checksumLine"), ChecksumLine(expected));
 }
 
-TEST_F(FileCommands, OneWarningAtMostShownOnceTheBufferLinesNameTheFile) {
+TEST_F(FileCommands, OneWarningAtMostATruncationBeforeTheBufferLinesChangeTheOthersAfter) {
     const std::vector<uint8_t> large = RandomImage(3000, 2);
     WriteFile(dir / "long.bin", std::string(large.begin(), large.end()));
     ASSERT_EQ(SaveRecordFile(dir / "over.exo", large.data(), 3000).outcome, SaveOutcome::Saved);
@@ -126,30 +146,65 @@ TEST_F(FileCommands, OneWarningAtMostShownOnceTheBufferLinesNameTheFile) {
         const char* warning;
         std::vector<uint8_t> start;   // the buffer's first bytes after the load
     };
+    const char* const kTruncated =
+        "Program File is larger than device buffer. The file was truncated to fit into the buffer";
     const Case cases[] = {
-        {"long.bin", "Program File is larger than device buffer. The file was truncated to fit into the buffer",
-         {large.begin(), large.begin() + 16}},
-        {"over.exo", "Program File is larger than device buffer. The file was truncated to fit into the buffer",
-         {large.begin(), large.begin() + 16}},
+        {"long.bin", kTruncated, {large.begin(), large.begin() + 16}},
+        {"over.exo", kTruncated, {large.begin(), large.begin() + 16}},
         {"far.mcs", "Address in file is too large for the buffer", {0xAA, 0xBB, 0xFF}},
         {"bad.hex", "Checksum failed while reading data", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0xFF}},
     };
-    std::string lineWhileWarned;
+    // What the window shows of the buffer and the file it came from.
+    const auto shown = [this] {
+        return std::vector<std::string>{Text("bufferStateLine"), Text("checksumLine"), defaultFilePattern,
+                                        Enabled("viewBufferButton") ? "View Buffer on" : "View Buffer off"};
+    };
+    std::vector<std::string> shownWhileWarned;
     bool waitCursorWhileWarned = true;
     operatorScript.whileMessageShown = [&] {
-        lineWhileWarned = Text("bufferStateLine");
+        shownWhileWarned = shown();
         waitCursorWhileWarned = operatorScript.waitCursor;
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        const std::vector<std::string> shownBefore = shown();
         Load(dir / c.name);
         ExpectWarning(c.warning, "Load File Warning");
-        EXPECT_EQ(lineWhileWarned, std::string("Buffer State: File - ") + c.name);
+        // A truncation is told before the window changes; the other warnings once it names the file.
+        EXPECT_EQ(shownWhileWarned, std::string(c.warning) == kTruncated ? shownBefore : shown());
+        EXPECT_EQ(shown()[0], std::string("Buffer State: File - ") + c.name);
         EXPECT_FALSE(waitCursorWhileWarned);
         const std::vector<uint8_t> buffer = Buffer();
         EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + c.start.size()), c.start);
         EXPECT_EQ(Text("checksumLine"), ChecksumLine(buffer));
     }
+}
+
+TEST_F(FileCommands, AFileDroppedOnTheWindowLoadsAsLoadWouldWhileLoadIsEnabled) {
+    const std::vector<uint8_t> data = RandomImage(kCapacity, 7);
+    ASSERT_EQ(SaveRecordFile(dir / "Dropped.EXO", data.data(), kCapacity).outcome, SaveOutcome::Saved);
+    WriteFile(dir / "notes.txt", "Board 7 rev B\r\n");
+    const std::vector<uint8_t> before = Buffer();
+
+    for (const QList<QUrl>& urls : {QList<QUrl>{}, {Local("Dropped.EXO"), Local("notes.txt")},
+                                    {QUrl("https://example.org/image.mcs")}}) {
+        EXPECT_FALSE(Drop(urls));
+    }
+    Find("loadButton")->setEnabled(false);   // as while a command runs
+    EXPECT_FALSE(Drop({Local("Dropped.EXO")}));
+    Find("loadButton")->setEnabled(true);
+    EXPECT_EQ(Buffer(), before);
+
+    EXPECT_TRUE(Drop({Local("Dropped.EXO")}));
+    EXPECT_TRUE(operatorScript.messages.empty());
+    EXPECT_EQ(Buffer(), data);
+    EXPECT_EQ(Text("bufferStateLine"), "Buffer State: File - dropped.exo");
+    EXPECT_EQ(defaultFilePattern, "*.exo");
+
+    EXPECT_TRUE(Drop({Local("notes.txt")}));
+    ExpectWarning("Valid filetypes are [mcs], [exo] and [bin]", "Load From File");
+    EXPECT_EQ(Buffer(), data);
+    EXPECT_TRUE(operatorScript.fileRequests.empty());   // no file dialog on the way
 }
 
 TEST_F(FileCommands, AFileThatDoesNotOpenOrHasAnUnknownTypeChangesNothing) {

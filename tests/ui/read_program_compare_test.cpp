@@ -296,4 +296,38 @@ TEST_P(CompareCommand, MatchesAfterAReadAndTellsTheFirstDifference) {
 INSTANTIATE_TEST_SUITE_P(PortAccess, CompareCommand, ::testing::Values(PortAccess::Direct, PortAccess::Driver),
                          PortAccessName);
 
+// An XC1718L is read, compared or blank checked in about 3 s of the programmer's time, an XC1701
+// in more than 6 s: only the longer runs draw the eye of an operator in another window, and they
+// do it before their message, which would otherwise wait unseen.
+TEST_F(CommandWindowTest, ALongRunThatEndsInTheBackgroundAsksForAttention) {
+    std::vector<std::string> seen;   // "attention" and the captions of the messages, in order
+    Window().askForAttention = [&] { seen.push_back("attention"); };
+    operatorScript.whileMessageShown = [&] { seen.push_back(operatorScript.messages.back().caption); };
+    ASSERT_FALSE(Window().isActiveWindow());
+
+    Identify("XC1718L");
+    Click("readButton");
+    Click("compareButton");
+    EXPECT_EQ(seen, std::vector<std::string>{"Compare"});
+
+    seen.clear();
+    operatorScript.answers = {MessageAnswer::Yes};   // the read need not be kept
+    Identify("XC1701");   // the blank check of the panel
+    Click("readButton");
+    Click("compareButton");
+    Choose("resetHighButton");
+    Click("programButton");
+    EXPECT_EQ(seen, (std::vector<std::string>{"Unsaved PROM Read", "attention", "attention", "attention", "Compare",
+                                              "attention", "Programming Complete"}));
+
+    // The operator watching the window needs no call.
+    Window().show();
+    Window().activateWindow();
+    QApplication::processEvents();
+    ASSERT_TRUE(Window().isActiveWindow());
+    seen.clear();
+    Click("readButton");
+    EXPECT_TRUE(seen.empty());
+}
+
 }  // namespace
