@@ -41,6 +41,14 @@ void AppendEscaped(std::string& out, unsigned char byte) {
     out += escape;
 }
 
+// Appended piece by piece: g++ 12's optimiser warns of a false overlap in "," + text.
+void AppendArrayItem(std::string& array, const std::string& item) {
+    if (array.size() > 1) {
+        array += ',';
+    }
+    array += item;
+}
+
 }  // namespace
 
 std::string JsonString(std::string_view text) {
@@ -112,7 +120,9 @@ JsonObject& JsonObject::AddFixed(std::string_view key, uint64_t units, unsigned 
     std::string number = std::to_string(units / scale);
     if (decimals > 0) {
         const std::string fraction = std::to_string(units % scale);
-        number += '.' + std::string(decimals - fraction.size(), '0') + fraction;
+        number += '.';
+        number.append(decimals - fraction.size(), '0');
+        number += fraction;
     }
     return AddValue(key, number);
 }
@@ -132,17 +142,19 @@ JsonObject& JsonObject::AddObject(std::string_view key, const JsonObject& object
 JsonObject& JsonObject::AddArray(std::string_view key, const std::vector<JsonObject>& objects) {
     std::string array = "[";
     for (const JsonObject& object : objects) {
-        array += (array.size() > 1 ? "," : "") + object.Text();
+        AppendArrayItem(array, object.Text());
     }
-    return AddValue(key, array + "]");
+    array += ']';
+    return AddValue(key, array);
 }
 
 JsonObject& JsonObject::AddTextArray(std::string_view key, const std::vector<std::string>& texts) {
     std::string array = "[";
     for (const std::string& text : texts) {
-        array += (array.size() > 1 ? "," : "") + JsonString(text);
+        AppendArrayItem(array, JsonString(text));
     }
-    return AddValue(key, array + "]");
+    array += ']';
+    return AddValue(key, array);
 }
 
 JsonObject& JsonObject::AddMembers(const JsonObject& object) {
