@@ -1,6 +1,5 @@
 #include "cli/image_files.h"
 
-#include <cstdio>
 #include <filesystem>
 
 #include "buffer/record_transfer.h"
@@ -111,9 +110,7 @@ bool SaveImage(const std::string& path, const uint8_t* data, uint32_t capacity, 
 }
 
 std::string ChecksumLine(uint16_t checksum) {
-    char line[32];
-    std::snprintf(line, sizeof line, "Checksum: 0x%04X", checksum);
-    return line;
+    return "Checksum: " + HexNumber(checksum, 4);
 }
 
 void ShowChecksum(uint16_t checksum, const Console& console) {

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <filesystem>
 
+#include "cli/json_report.h"
+
 namespace cli {
 namespace {
 
@@ -26,10 +28,7 @@ bool ProductionLog::Open(const std::string& logPath, std::string& error) {
 }
 
 bool ProductionLog::Append(const PartRecord& part, std::string& error) {
-    char checksum[8] = "";
-    if (part.checksum) {
-        std::snprintf(checksum, sizeof checksum, "0x%04X", *part.checksum);
-    }
+    const std::string checksum = part.checksum ? HexNumber(*part.checksum, 4) : "";
     const std::string row = IsoTimeNow() + ',' + std::to_string(part.number) + ',' + CsvField(part.type) + ',' +
                             CsvField(part.image) + ',' + checksum + ',' + CsvField(part.optionBits) + ',' +
                             (part.failure.empty() ? "passed" : "failed") + ',' + CsvField(part.failure) + ',' +

@@ -21,26 +21,21 @@ struct PromtoolRun {
     std::string err;
 };
 
-inline PromtoolRun Promtool(const std::vector<std::string>& args, bool showProgress = false) {
+// With `input` on standard input.
+inline PromtoolRun PromtoolWithInput(const std::vector<std::string>& args, const std::string& input,
+                                     bool showProgress = false) {
+    std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream err;
     PromtoolRun run;
-    run.status = RunPromtool(args, out, err, showProgress);
+    run.status = RunPromtool(args, in, out, err, showProgress);
     run.out = out.str();
     run.err = err.str();
     return run;
 }
 
-// The same with `input` on standard input.
-inline PromtoolRun PromtoolWithInput(const std::vector<std::string>& args, const std::string& input) {
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    PromtoolRun run;
-    run.status = RunPromtool(args, in, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+inline PromtoolRun Promtool(const std::vector<std::string>& args, bool showProgress = false) {
+    return PromtoolWithInput(args, "", showProgress);
 }
 
 inline std::vector<std::string> Lines(const std::string& text) {
